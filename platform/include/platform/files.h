@@ -1,0 +1,15 @@
+#pragma once
+// Writing whole files so that a reader never sees half of one.
+// Thread: any. Failure: false, with the reason logged under "veltrio.files".
+
+#include <filesystem>
+#include <string_view>
+
+namespace platform {
+
+// Writes `bytes` to a new temporary file in the folder of `path`, flushes it to the disk and
+// renames it over `path`. A full disk, a read-only folder or a crash part-way leaves the
+// previous file as it was; the temporary file is removed on failure.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+#include "platform/files.h"
+
+#include "platform/log.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+constexpr const char* kCategory = "veltrio.files";
+
+void LogFailure(const char* operation, const std::string& path, int error) {
+  LogWarning(kCategory, std::string(operation) + " " + path + ": " + std::string(ErrorText(error)));
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+  if (path.empty()) return false;
+  std::string temp = path.native() + ".XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    LogFailure("create", temp, errno);
+    return false;
+  }
+  // mkstemp creates the file 0600; settings files are the user's own, so that is right.
+  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  int error = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    LogFailure("write", path.native(), error);
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // Make the rename itself durable.
+  std::string folder = path.has_parent_path() ? path.parent_path().native() : std::string(".");
+  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+}  // namespace platform
