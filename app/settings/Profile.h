@@ -55,6 +55,8 @@ class CProfile {
 
   // Zeroes every binding; the name stays.
   void Clear();
+  // Copies every binding of `other`; the name stays.
+  void CopyBindingsFrom(const CProfile& other) { m_bindings = other.m_bindings; }
 
   // Writes this profile into the settings file, replacing the stored profile of the same name
   // (and dropping later duplicates). False for an empty name or when the write fails.
