@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <system_error>
 
@@ -46,22 +48,22 @@ SettingsDocument::SettingsDocument(const std::wstring& path) : m_path(path) {
 
 bool SettingsDocument::KeepUnreadableFileAside() {
   std::filesystem::path file = platform::ToPath(m_path);
-  std::error_code error;
-  // An empty file holds nothing worth keeping.
-  if (std::filesystem::is_regular_file(file, error) && std::filesystem::file_size(file, error) == 0 && !error) {
-    return true;
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (!in.good() && !in.eof()) {
+    platform::LogWarning(kCategory, "cannot read the unreadable settings file " + file.string() + " to keep it");
+    return false;
   }
+  if (bytes.empty()) return true;  // nothing worth keeping
+
   std::string base = file.native() + ".unreadable-" + LocalTimestamp();
+  std::error_code error;
   for (int attempt = 1; attempt < 100; ++attempt) {
     std::filesystem::path aside = attempt == 1 ? base : base + "-" + std::to_string(attempt);
     if (std::filesystem::exists(aside, error)) continue;
-    if (std::filesystem::copy_file(file, aside, std::filesystem::copy_options::none, error)) {
-      platform::LogWarning(kCategory, "kept the unreadable settings file as " + aside.native());
-      return true;
-    }
-    platform::LogWarning(kCategory, "cannot keep the unreadable settings file aside as " + aside.native() + ": " +
-                                        error.message());
-    return false;
+    if (!platform::WriteFileAtomically(aside, bytes)) return false;
+    platform::LogWarning(kCategory, "kept the unreadable settings file as " + aside.string());
+    return true;
   }
   return false;
 }
