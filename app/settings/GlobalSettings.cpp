@@ -21,20 +21,23 @@ void CGlobalSettings::StartUp() {
   m_blaunchstart = false;
   m_benablegesture = false;
   m_strCurrentprofileName.clear();
-  LoadGlobalSettings();
+  // One read of the file serves the whole sequence; nothing writes to it in between.
+  const SettingsDocument file(GetSettingsFilePath());
+  ReadGlobalSettings(file);
 
   m_defaultProfile.AssignFunction(BindingIndex(0, 0), 901);  // Page Up
   m_defaultProfile.AssignFunction(BindingIndex(0, 1), 904);  // Fullscreen
   m_defaultProfile.AssignFunction(BindingIndex(0, 2), 902);  // Page Down
 
-  EnumProfileNames();
+  ReadProfileNames(file);
   CopyDefaultToCurrent();
   m_currentProfile.SetName(m_strCurrentprofileName.empty() ? kDefaultProfileName : m_strCurrentprofileName);
-  m_currentProfile.Load();
+  m_currentProfile.LoadFrom(file);
 }
 
-bool CGlobalSettings::LoadGlobalSettings() {
-  SettingsDocument file(GetSettingsFilePath());
+bool CGlobalSettings::LoadGlobalSettings() { return ReadGlobalSettings(SettingsDocument(GetSettingsFilePath())); }
+
+bool CGlobalSettings::ReadGlobalSettings(const SettingsDocument& file) {
   if (!file.Parsed()) return false;
   pugi::xml_node global = file.Document().child("global");
   if (!global) return false;
@@ -75,9 +78,10 @@ bool CGlobalSettings::DeleteProfile(const std::wstring& name) {
   return removed && file.Save();
 }
 
-void CGlobalSettings::EnumProfileNames() {
+void CGlobalSettings::EnumProfileNames() { ReadProfileNames(SettingsDocument(GetSettingsFilePath())); }
+
+void CGlobalSettings::ReadProfileNames(const SettingsDocument& file) {
   m_profileNames.clear();
-  SettingsDocument file(GetSettingsFilePath());
   if (!file.Parsed()) return;
   for (pugi::xml_node profile : file.Document().child("profilecfg").children("profile")) {
     m_profileNames.push_back(TextAttribute(profile, "name"));

@@ -14,6 +14,8 @@
 
 #include "Profile.h"
 
+class SettingsDocument;
+
 // The settings file, built anew on every call: the settings folder's "global.xml", or the empty
 // string when the folder cannot be determined or created.
 std::wstring GetSettingsFilePath();
@@ -43,6 +45,10 @@ class CGlobalSettings {
   // window syncs its comboboxes and redraws its slots.
   void SelectProfile(const std::wstring& name);
   std::function<void()> m_onCurrentProfileChanged;
+
+  // The reading halves of the operations above, over a file loaded once.
+  bool ReadGlobalSettings(const SettingsDocument& file);
+  void ReadProfileNames(const SettingsDocument& file);
 
   CProfile m_defaultProfile{kDefaultProfileName};
   CProfile m_currentProfile;

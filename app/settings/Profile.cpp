@@ -5,8 +5,6 @@
 #include "platform/utf.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -85,10 +83,10 @@ bool CProfile::Save() const {
   return file.Save();
 }
 
-bool CProfile::Load() {
-  const std::wstring path = GetSettingsFilePath();
-  std::error_code error;
-  if (path.empty() || m_strName.empty() || !std::filesystem::exists(platform::ToPath(path), error)) return false;
+bool CProfile::Load() { return LoadFrom(SettingsDocument(GetSettingsFilePath())); }
+
+bool CProfile::LoadFrom(const SettingsDocument& file) {
+  if (m_strName.empty() || !file.FileExists()) return false;
 
   // Parameters of bindings the file lacks stay as they were; ids and keys do not.
   for (Binding& binding : m_bindings) {
@@ -96,7 +94,6 @@ bool CProfile::Load() {
     binding.keys = {};
   }
 
-  SettingsDocument file(path);
   if (!file.Parsed()) return false;
   const std::string name = platform::ToUtf8(m_strName);
   pugi::xml_node element = file.Document().child("profilecfg").find_child(

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+class SettingsDocument;
+
 inline constexpr int kModeCount = 4;
 inline constexpr int kSlotCount = 11;  // 0-2 media buttons, 3-10 the Left..NW swipes
 inline constexpr int kBindingCount = kModeCount * kSlotCount;
@@ -66,6 +68,8 @@ class CProfile {
   // first; the parameters of a binding the file lacks are kept. False when the file, the
   // profile or the name is missing, or the file does not parse.
   bool Load();
+  // The same from a settings file already loaded (the start-up sequence reads it once).
+  bool LoadFrom(const SettingsDocument& file);
 
  private:
   std::wstring m_strName;

@@ -25,6 +25,7 @@ class SettingsDocument {
   bool FileExists() const { return m_source != Source::Missing; }
   bool Parsed() const { return m_source == Source::Parsed; }
   pugi::xml_document& Document() { return m_document; }
+  const pugi::xml_document& Document() const { return m_document; }
 
   // Writes the document over the file. Before the first write over an unreadable file, that
   // file is kept aside; when it cannot be kept aside, nothing is written.
