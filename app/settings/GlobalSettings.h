@@ -8,6 +8,7 @@
 // creates any window. Tests construct their own object and call StartUp().
 // Thread: the GUI thread. Failure: booleans; no failure is shown to the user.
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,7 +54,9 @@ class CGlobalSettings {
   CProfile m_defaultProfile{kDefaultProfileName};
   CProfile m_currentProfile;
   int m_nCurMode = 0;        // 0-3, not persisted
-  int m_nDevStyeID = 2;      // device model 1, 2 or 3
+  // Device model 1, 2 or 3. Atomic because the devbridge reader thread reads it to decode
+  // the remote's reports while the GUI thread may change it.
+  std::atomic<int> m_nDevStyeID{2};
   bool m_blaunchstart = false;
   bool m_benablegesture = false;
   std::wstring m_strCurrentprofileName;
