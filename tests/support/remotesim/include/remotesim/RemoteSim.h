@@ -1,0 +1,113 @@
+#pragma once
+// The simulated presenter remote: serves a device root (see platform/hid_devroot.h) in which the
+// remote's USB receiver and, on request, two other devices appear and disappear, so that the
+// HID, hotplug and evdev backends run unchanged against it.
+//
+// The remote's receiver (vendor id 0x25A7, product id 0x0134) has two interfaces:
+//  - the mouse interface: hidraw node without report ids (buttons, X, Y, wheel) and the evdev
+//    node input/eventN (one struct input_event per message: REL_X, REL_Y, SYN_REPORT per move);
+//  - the vendor interface: one hidraw node with two top-level collections, the vendor collection
+//    (usage page 0xFF01, usage 0, report id 0x0A, 16-byte input and output reports) and a
+//    consumer-control collection (report id 3), i.e. paths ".../hidrawN#col01" and "#col02".
+//
+// Status reports (16 bytes, id 0x0A): byte 1 bit 0 link, byte 3 bits 4..7 media keys 1..3 and
+// the gesture key, bytes 6/7 signed X/Y deltas of this report, byte 8 the model id. The state
+// starts linked with model 1 and no key held; every state change sends one status report.
+//
+// Thread: the public functions may be called from any thread; a thread of the simulator's own
+// accepts connections and receives output reports. The received-report handler runs there.
+// Failure: setting up the root or a device node throws std::runtime_error (it is a test tool);
+// sends to an unplugged device are dropped and return false.
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace remotesim {
+
+inline constexpr std::uint16_t kVendorId = 0x25A7;
+inline constexpr std::uint16_t kProductId = 0x0134;
+inline constexpr std::uint8_t kStatusReportId = 0x0A;
+inline constexpr std::size_t kStatusReportLength = 16;
+
+enum class Key { Media1, Media2, Media3, Gesture };
+
+// The devices besides the remote that a test can plug in.
+enum class ExtraDevice {
+  RemoteWithoutVendor,  // the remote's ids, but no vendor collection: must never be taken as it
+  OtherMouse,           // an unrelated mouse (vendor 0x1209, product 0x0001)
+};
+
+// Report descriptors as served, for tests that compare them with golden files.
+std::vector<std::uint8_t> VendorInterfaceDescriptor();
+std::vector<std::uint8_t> MouseInterfaceDescriptor();
+std::vector<std::uint8_t> RemoteWithoutVendorDescriptor();
+
+using Report = std::vector<std::uint8_t>;
+
+class RemoteSim {
+ public:
+  struct Options {
+    std::string root;             // empty: a fresh folder under $TMPDIR, removed at destruction
+    bool plugged = true;          // plug the remote at once
+    bool setEnvironment = true;   // set VELTRIO_DEVICE_ROOT to the root (and restore it after)
+  };
+
+  RemoteSim();
+  explicit RemoteSim(Options options);
+  ~RemoteSim();  // unplugs everything; removes a root it created
+  RemoteSim(const RemoteSim&) = delete;
+  RemoteSim& operator=(const RemoteSim&) = delete;
+
+  const std::string& Root() const;
+
+  // The remote's receiver. Plugging creates sysfs entries first and the nodes last; unplugging
+  // closes every connection (readers see the device gone) and removes the nodes first.
+  void Plug();
+  void Unplug();
+  bool IsPlugged() const;
+
+  // Interface paths as the HID backend names them; empty while unplugged.
+  std::string VendorPath() const;        // ROOT/dev/hidrawN#col01
+  std::string ConsumerPath() const;      // ROOT/dev/hidrawN#col02
+  std::string MousePath() const;         // ROOT/dev/hidrawM
+  std::string MouseEventNode() const;    // ROOT/dev/input/eventK
+
+  // Extra devices, plugged at once; the handle unplugs one again.
+  int AddDevice(ExtraDevice device);
+  void RemoveDevice(int handle);
+  std::string ExtraDevicePath(int handle, int collection = 0) const;
+
+  // Remote state; each call sends one status report (Move also a mouse report and evdev events).
+  bool SetLink(bool linked);
+  bool SetModel(std::uint8_t model);
+  bool Press(Key key);
+  bool Release(Key key);
+  bool Move(int dx, int dy);  // deltas beyond -127..127 go out as several reports
+
+  std::array<std::uint8_t, kStatusReportLength> StatusReport(int dx = 0, int dy = 0) const;
+
+  // Sends raw bytes on the vendor interface node as one input report (report id first).
+  bool SendReport(const Report& report);
+  // Sends on the consumer-control collection: id 3, a 16-bit usage.
+  bool SendConsumer(std::uint16_t usage);
+
+  // Output reports written to the vendor interface (the heartbeat), oldest first.
+  std::vector<Report> ReceivedReports() const;
+  bool WaitForReports(std::size_t count, std::chrono::milliseconds timeout) const;
+  void ClearReceived();
+  void SetReceivedHandler(std::function<void(const Report&)> handler);
+
+  // Open connections to the vendor interface node (each open handle is one).
+  std::size_t VendorConnections() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace remotesim
