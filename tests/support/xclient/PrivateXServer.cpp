@@ -1,0 +1,60 @@
+#include "PrivateXServer.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace testsupport {
+
+PrivateXServer::~PrivateXServer() {
+  if (m_pid > 0) {
+    kill(m_pid, SIGTERM);
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+  }
+}
+
+bool PrivateXServer::Start() {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    m_error = "pipe failed";
+    return false;
+  }
+  // Xvfb writes the display number it chose to the descriptor given by -displayfd.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
+  int error = posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (error != 0) {
+    m_pid = 0;
+    close(fds[0]);
+    m_error = "cannot start Xvfb (is it installed? scripts/setup installs it)";
+    return false;
+  }
+  std::string number;
+  pollfd fd{fds[0], POLLIN, 0};
+  while (poll(&fd, 1, 20000) > 0) {
+    char c;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    number += c;
+  }
+  close(fds[0]);
+  if (number.empty()) {
+    m_error = "Xvfb did not report a display";
+    return false;
+  }
+  m_display = ":" + number;
+  return true;
+}
+
+}  // namespace testsupport
