@@ -9,7 +9,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <thread>
@@ -47,11 +46,6 @@ void CollectWhenDone(pid_t pid) {
     LogWarning(kCategory, std::string("start a thread to collect process ") + std::to_string(pid) +
                               ": " + error.what());
   }
-}
-
-bool IsExecutableFile(const fs::path& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
 }  // namespace

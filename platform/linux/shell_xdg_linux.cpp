@@ -37,11 +37,6 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-bool IsExecutableFile(const fs::path& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
@@ -157,6 +152,11 @@ std::vector<std::string> Resolve(const Candidate& candidate, const XdgEnvironmen
 }
 
 }  // namespace
+
+bool IsExecutableFile(const fs::path& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
 
 XdgEnvironment XdgEnvironment::FromProcess() {
   XdgEnvironment env;

@@ -26,6 +26,9 @@ struct XdgEnvironment {
   static XdgEnvironment FromProcess();
 };
 
+// True for a regular file this process may execute.
+bool IsExecutableFile(const std::filesystem::path& path);
+
 // The executable file `name` on the search path (a name with a slash is taken as it is);
 // empty when there is none.
 std::filesystem::path FindProgram(std::string_view name, const XdgEnvironment& env);

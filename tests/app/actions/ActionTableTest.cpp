@@ -8,6 +8,7 @@
 #include <map>
 
 #include "RecordingKeyInjector.h"
+#include "StubPrograms.h"
 #include "actions/ActionRuntime.h"
 #include "actions/FunctionCatalogue.h"
 
@@ -69,26 +70,12 @@ const FunctionCase kFunctions[] = {
 class ActionTable : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_root = fs::temp_directory_path() / ("veltrio-actions-" + std::to_string(::getpid()));
-    fs::create_directories(m_root / "bin");
-    fs::create_directories(m_root / "program");
-    for (const char* name : {"PATH", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
-      const char* value = std::getenv(name);
-      m_saved[name] = value ? std::optional<std::string>(value) : std::nullopt;
-      ::setenv(name, (m_root / "bin").c_str(), 1);
-    }
-    m_runtime.SetProgramFolder(m_root / "program");
+    fs::create_directories(m_scratch.Root() / "bin");
+    for (const char* name : {"PATH", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+      m_scratch.SetEnv(name, (m_scratch.Root() / "bin").native());
+    m_runtime.SetProgramFolder(m_scratch.Programs());
     m_runtime.SetKeyWait([this] { m_keys.RecordWait(); });
     m_runtime.SetShowMainWindowHook([this] { ++m_shown; });
-  }
-
-  void TearDown() override {
-    for (const auto& [name, value] : m_saved) {
-      if (value) ::setenv(name.c_str(), value->c_str(), 1);
-      else ::unsetenv(name.c_str());
-    }
-    std::error_code error;
-    fs::remove_all(m_root, error);
   }
 
   // Each wait lasts until the next step, or until the function returned after a final wait.
@@ -101,8 +88,7 @@ class ActionTable : public ::testing::Test {
     }
   }
 
-  fs::path m_root;
-  std::map<std::string, std::optional<std::string>> m_saved;
+  stubs::StubFolder m_scratch{"actions"};
   CGlobalSettings m_settings;
   RecordingKeyInjector m_keys;
   CActionRuntime m_runtime{m_settings, m_keys};
