@@ -1,0 +1,13 @@
+#include "vtui/STabCtrl.h"
+
+namespace vtui {
+
+STabCtrl::STabCtrl(QWidget* parent) : QStackedWidget(parent) {}
+
+bool STabCtrl::SetCurSel(int index) {
+  if (index < 0 || index >= count()) return false;
+  setCurrentIndex(index);
+  return true;
+}
+
+}  // namespace vtui

@@ -1,0 +1,5 @@
+#pragma once
+#include <QLoggingCategory>
+
+// The window layer's diagnostics; warnings by default.
+Q_DECLARE_LOGGING_CATEGORY(lcUi)
