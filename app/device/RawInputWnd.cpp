@@ -1,0 +1,46 @@
+#include "RawInputWnd.h"
+
+#include "DeviceEvents.h"
+#include "MouseDevLink.h"
+#include "settings/GlobalSettings.h"
+
+#include <QMetaObject>
+
+namespace MOUSEFUCTION {
+
+CRawInputWnd::CRawInputWnd(QObject* owner) : QObject(owner) {
+  setObjectName(QStringLiteral("Mouse_CRawInputWnd_msg_windows"));
+  m_quiet.setSingleShot(true);
+  m_quiet.setInterval(CGestureRecognizer::kQuietMs);
+  connect(&m_quiet, &QTimer::timeout, this, [this] { m_recognizer.OnQuietTimeout(); });
+
+  m_monitor = platform::RawMouseMonitor::Start(
+      CMouseDevLink::kVendorId, CMouseDevLink::kProductId, [this](const platform::RawMouseTick& tick) {
+        QMetaObject::invokeMethod(this, [this, tick] { OnWMInput(tick); }, Qt::QueuedConnection);
+      });
+}
+
+CRawInputWnd::~CRawInputWnd() { m_monitor.reset(); }
+
+void CRawInputWnd::OnWMInput(const platform::RawMouseTick& tick) {
+  const bool enabled = GlobalSettings().m_benablegesture;
+  if (!enabled) return;
+  // Mouse input of the remote only, never of another mouse.
+  if (tick.vendorId != CMouseDevLink::kVendorId || tick.productId != CMouseDevLink::kProductId) return;
+
+  constexpr auto relaxed = std::memory_order_relaxed;
+  const auto result = m_recognizer.Tick(enabled, DeviceStatus.nDeltaX.load(relaxed), DeviceStatus.nDeltaY.load(relaxed),
+                                        DeviceStatus.bLinked.load(relaxed), DeviceStatus.bGestureKey.load(relaxed),
+                                        g_hMainWnd != nullptr);
+  if (result.restartQuietTimer) m_quiet.start();
+  if (result.swipeCode) {
+    const int code = result.swipeCode;
+    QMetaObject::invokeMethod(
+        this, [code] {
+          if (g_hMainWnd) g_hMainWnd->OnDeviceEvent(code);
+        },
+        Qt::QueuedConnection);
+  }
+}
+
+}  // namespace MOUSEFUCTION
