@@ -101,7 +101,9 @@ TEST(KeyBackend, WithoutDisplayOrUinputNothingIsSent) {
   ASSERT_NE(injector, nullptr);
   const bool uinput = ::access("/dev/uinput", W_OK) == 0;
   EXPECT_EQ(injector->Name(), uinput ? "uinput" : "none");
-  if (!uinput) EXPECT_FALSE(injector->Send({.vk = 0x41}));
+  if (!uinput) {
+    EXPECT_FALSE(injector->Send({.vk = 0x41}));
+  }
 }
 
 TEST(KeyBackend, UnreachableDisplayIsNotUsed) {
