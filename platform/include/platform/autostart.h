@@ -1,0 +1,26 @@
+#pragma once
+// Starting the program at logon with "-boot".
+//
+// Linux: the autostart entry $XDG_CONFIG_HOME/autostart/veltrio.desktop (default ~/.config) with
+// Exec=<executable> -boot; disabled means Hidden=true with the entry kept. Windows: the
+// machine-wide Run value "Veltrio" (empty when disabled).
+// Thread: any. Failure: SetLaunchAtStart returns false and leaves the previous state.
+
+#include <filesystem>
+#include <string>
+
+namespace platform {
+
+// Whether the program starts at logon: an entry exists, is not disabled and names a command.
+bool IsLaunchAtStartRegistered();
+
+// Enables (with `executable` and "-boot") or disables the entry.
+bool SetLaunchAtStart(bool enable, const std::filesystem::path& executable);
+
+// The entry's file (Linux) or a description of the value (Windows), for the log and tests.
+std::filesystem::path AutostartEntryPath();
+
+// One argument of a desktop entry's Exec line, quoted where the format needs it.
+std::string QuoteExecArgument(const std::string& argument);
+
+}  // namespace platform
