@@ -16,9 +16,13 @@ constexpr auto kLastBackoff = std::chrono::milliseconds(250);
 }  // namespace
 
 CHIDCommWnd::~CHIDCommWnd() {
-  if (m_hThread.joinable() || m_hDevNotify) Close();
+  Shutdown();
   m_reader.Close();
   if (IsOpen()) CHIDComm::Close();
+}
+
+void CHIDCommWnd::Shutdown() {
+  if (m_hThread.joinable() || m_hDevNotify) CHIDCommWnd::Close();
 }
 
 Status CHIDCommWnd::Write(const void* data, std::uint32_t length, std::uint32_t* written, _OVERLAPPED* overlapped,

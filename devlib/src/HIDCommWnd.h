@@ -47,6 +47,11 @@ class CHIDCommWnd : public CStdHIDComm {
   // Reads of the reader thread that failed (not time-outs): what a vanished device costs.
   std::uint64_t FailedReads() const { return m_failedReads.load(std::memory_order_relaxed); }
 
+ protected:
+  // Stops the reader and drops the registration. The most derived class calls it in its
+  // destructor, so that the reader never calls into a half-destroyed object.
+  void Shutdown();
+
  private:
   Status FinishOpen(Status opened, bool watch, NotifyWindow window);
   void RegisterWindow();

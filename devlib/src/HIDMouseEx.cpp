@@ -2,6 +2,8 @@
 
 namespace devbridge {
 
+CHIDMouseEx::~CHIDMouseEx() { Shutdown(); }
+
 bool CHIDMouseEx::OnInputReport(const std::uint8_t* report, std::int32_t length) {
   if (const ReportCallback callback = m_pfnCallback.load()) return callback(report, length);
   return CHIDMouse::OnInputReport(report, length);

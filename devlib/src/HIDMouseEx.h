@@ -11,6 +11,7 @@ namespace devbridge {
 class CHIDMouseEx : public CHIDMouse {
  public:
   CHIDMouseEx() = default;
+  ~CHIDMouseEx() override;
   bool OnInputReport(const std::uint8_t* report, std::int32_t length) override;
   // Takes effect from the next report; may be changed while the reader runs.
   void SetReportCallback(ReportCallback callback) { m_pfnCallback.store(callback); }

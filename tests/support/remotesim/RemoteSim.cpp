@@ -301,7 +301,12 @@ struct RemoteSim::Impl {
   void Unplug(PluggedDevice& device) {
     for (const auto& node : device.nodes) ::unlink(node->path.c_str());
     for (const auto& node : device.nodes) {
-      for (int fd : node->clients) ::close(fd);
+      // Connections still waiting in the backlog must end like accepted ones: closing only the
+      // listener would leave their writes succeeding into nowhere.
+      AcceptPending(*node);
+      // shutdown acts at once; close alone waits until the server thread's poll lets go of
+      // the descriptor, and meanwhile the host could still write to a device that is gone.
+      for (int fd : node->clients) ::shutdown(fd, SHUT_RDWR), ::close(fd);
       node->clients.clear();
       ::close(node->listenFd);
       node->listenFd = -1;
