@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QIcon>
 #include <QIconEngine>
 #include <QMenu>
@@ -98,6 +100,7 @@ class MenuStyle : public QProxyStyle {
         item->icon.paint(painter, icon);
       }
       const QRect text(box.left() + m_look.textOffset, box.top(), box.width() - m_look.textOffset - 4, box.height());
+      painter->setFont(Fitted(item->font, item->text, text.width()));
       painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, item->text);
     }
     painter->restore();
@@ -111,6 +114,14 @@ class MenuStyle : public QProxyStyle {
   }
 
  private:
+  // The fixed width was laid out for a narrow face; a wider fallback face is condensed to fit
+  // rather than cut.
+  static QFont Fitted(QFont font, const QString& text, int width) {
+    const int natural = QFontMetrics(font).horizontalAdvance(text);
+    if (natural > width && natural > 0) font.setStretch(std::max(60, width * 100 / natural));
+    return font;
+  }
+
   int ItemWidth(const QStyleOptionMenuItem*) const { return m_look.width > 0 ? m_look.width - 2 * m_look.margin : 160; }
 
   void DrawSubmenuArrow(QPainter& painter, const QRect& box) const {

@@ -86,39 +86,37 @@ bool SkinTable::Load(const QString& path) {
   }
   QHash<QString, SkinInfo> skins;
   QXmlStreamReader xml(&file);
+  if (!xml.readNextStartElement() || xml.name() != u"skin") {
+    qCWarning(lcUi) << "not a skin table:" << path;
+    return false;
+  }
   while (xml.readNextStartElement()) {
-    if (xml.name() != u"skin") {
+    const QXmlStreamAttributes a = xml.attributes();
+    SkinInfo info;
+    info.name = a.value("name").toString();
+    const QStringView kind = xml.name();
+    if (kind == u"imglist") info.kind = SkinKind::ImageList;
+    else if (kind == u"imgframe") info.kind = SkinKind::ImageFrame;
+    else if (kind == u"colorrect") info.kind = SkinKind::ColorRect;
+    else if (kind == u"apng") info.kind = SkinKind::AnimatedImage;
+    else {
+      qCWarning(lcUi) << "unknown skin kind" << kind << "in" << path;
       xml.skipCurrentElement();
       continue;
     }
-    while (xml.readNextStartElement()) {
-      const QXmlStreamAttributes a = xml.attributes();
-      SkinInfo info;
-      info.name = a.value("name").toString();
-      const QStringView kind = xml.name();
-      if (kind == u"imglist") info.kind = SkinKind::ImageList;
-      else if (kind == u"imgframe") info.kind = SkinKind::ImageFrame;
-      else if (kind == u"colorrect") info.kind = SkinKind::ColorRect;
-      else if (kind == u"apng") info.kind = SkinKind::AnimatedImage;
-      else {
-        qCWarning(lcUi) << "unknown skin kind" << kind << "in" << path;
-        xml.skipCurrentElement();
-        continue;
-      }
-      info.image = a.value("src").toString();
-      info.states = std::max(1, a.hasAttribute("states") ? a.value("states").toInt() : 1);
-      info.stateMap = ParseStateMap(a.value("statemap").toString());
-      info.margin = ParseMargins(a.value("margin").toString());
-      info.keepAspect = a.value("fit") == u"contain";
-      info.radius = a.value("radius").toInt();
-      const char* colorNames[] = {"normal", "hover", "pushed", "disabled"};
-      for (int i = 0; i < 4; ++i) {
-        QString c = a.value(colorNames[i]).toString();
-        info.colors[i] = c.isEmpty() ? info.colors[0] : QColor(c);
-      }
-      if (!info.name.isEmpty()) skins.insert(info.name, info);
-      xml.skipCurrentElement();
+    info.image = a.value("src").toString();
+    info.states = std::max(1, a.hasAttribute("states") ? a.value("states").toInt() : 1);
+    info.stateMap = ParseStateMap(a.value("statemap").toString());
+    info.margin = ParseMargins(a.value("margin").toString());
+    info.keepAspect = a.value("fit") == u"contain";
+    info.radius = a.value("radius").toInt();
+    const char* colorNames[] = {"normal", "hover", "pushed", "disabled"};
+    for (int i = 0; i < 4; ++i) {
+      QString c = a.value(colorNames[i]).toString();
+      info.colors[i] = c.isEmpty() ? info.colors[0] : QColor(c);
     }
+    if (!info.name.isEmpty()) skins.insert(info.name, info);
+    xml.skipCurrentElement();
   }
   if (xml.hasError()) {
     qCWarning(lcUi) << "skin table does not parse:" << path << xml.errorString();
