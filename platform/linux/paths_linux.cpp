@@ -15,7 +15,7 @@ std::filesystem::path HomeFolder() {
 }
 
 std::filesystem::path ConfigFolder() {
-  // The base directory specification says a relative XDG_CONFIG_HOME is invalid and ignored.
+  // XDG base directories must be absolute; a relative XDG_CONFIG_HOME is ignored.
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') return config;
   std::filesystem::path home = HomeFolder();
   return home.empty() ? home : home / ".config";

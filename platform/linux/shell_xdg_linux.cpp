@@ -20,7 +20,7 @@ std::vector<fs::path> SplitList(const char* value, const std::vector<fs::path>& 
   while (!rest.empty()) {
     size_t colon = rest.find(':');
     std::string_view part = rest.substr(0, colon);
-    // Relative entries are invalid in the base directory specification; PATH keeps them out too.
+    // XDG base directories must be absolute; relative PATH entries are skipped too.
     if (!part.empty() && part.front() == '/') parts.emplace_back(part);
     rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
   }
@@ -267,7 +267,7 @@ std::vector<std::string> DesktopEntryCommand(const fs::path& entry, const XdgEnv
 }
 
 fs::path DefaultHandler(std::string_view mimeType, const XdgEnvironment& env) {
-  // The lookup order of the MIME applications associations specification: per folder, the
+  // The lookup order of the XDG MIME application associations: per folder, the
   // desktop-specific list before the common one; user folders before system ones.
   std::vector<fs::path> lists;
   auto addFolder = [&](const fs::path& folder) {

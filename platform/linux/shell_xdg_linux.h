@@ -22,7 +22,7 @@ struct XdgEnvironment {
   std::vector<std::filesystem::path> dataDirs;    // XDG_DATA_DIRS
   std::vector<std::string> desktops;              // XDG_CURRENT_DESKTOP, lower-case
 
-  // From this process's environment, with the specification's defaults for unset variables.
+  // From this process's environment, with the XDG defaults for unset variables.
   static XdgEnvironment FromProcess();
 };
 

@@ -98,7 +98,7 @@ struct Interface {
   bool mouse = false;
 };
 
-struct DeviceSpec {
+struct DeviceShape {
   std::uint16_t vendor, product, version;
   std::string name;
   std::vector<Interface> interfaces;
@@ -216,31 +216,31 @@ struct RemoteSim::Impl {
     if (::rename(temporary.c_str(), node.path.c_str()) != 0) Fail("rename " + node.path);
   }
 
-  int Plug(const DeviceSpec& spec, bool isRemote) {
+  int Plug(const DeviceShape& shape, bool isRemote) {
     const int handle = isRemote ? 0 : nextHandle++;
     PluggedDevice device;
     const int usb = nextUsb++;
     const std::string usbName = "1-" + std::to_string(usb);
     device.usbDir = fs::path(root) / "sys/devices/usb1" / usbName;
     fs::create_directories(device.usbDir);
-    WriteFile(device.usbDir / "idVendor", Hex4(spec.vendor) + "\n");
-    WriteFile(device.usbDir / "idProduct", Hex4(spec.product) + "\n");
-    WriteFile(device.usbDir / "bcdDevice", Hex4(spec.version) + "\n");
-    WriteFile(device.usbDir / "product", spec.name + "\n");
+    WriteFile(device.usbDir / "idVendor", Hex4(shape.vendor) + "\n");
+    WriteFile(device.usbDir / "idProduct", Hex4(shape.product) + "\n");
+    WriteFile(device.usbDir / "bcdDevice", Hex4(shape.version) + "\n");
+    WriteFile(device.usbDir / "product", shape.name + "\n");
 
     std::vector<std::shared_ptr<Node>> toPublish;
-    for (std::size_t i = 0; i < spec.interfaces.size(); ++i) {
-      const Interface& interface = spec.interfaces[i];
+    for (std::size_t i = 0; i < shape.interfaces.size(); ++i) {
+      const Interface& interface = shape.interfaces[i];
       static int hidSequence = 0;
       char hidName[32];
-      std::snprintf(hidName, sizeof hidName, "0003:%04X:%04X.%04X", spec.vendor, spec.product, ++hidSequence);
+      std::snprintf(hidName, sizeof hidName, "0003:%04X:%04X.%04X", shape.vendor, shape.product, ++hidSequence);
       const fs::path hidDir = device.usbDir / (usbName + ":1." + std::to_string(i)) / hidName;
       fs::create_directories(hidDir);
       WriteFile(hidDir / "report_descriptor",
                 std::string(interface.descriptor.begin(), interface.descriptor.end()));
       char id[64];
-      std::snprintf(id, sizeof id, "HID_ID=0003:%08X:%08X\n", spec.vendor, spec.product);
-      WriteFile(hidDir / "uevent", std::string("DRIVER=hid-generic\n") + id + "HID_NAME=" + spec.name + "\n");
+      std::snprintf(id, sizeof id, "HID_ID=0003:%08X:%08X\n", shape.vendor, shape.product);
+      WriteFile(hidDir / "uevent", std::string("DRIVER=hid-generic\n") + id + "HID_NAME=" + shape.name + "\n");
 
       const int hidraw = Lowest(hidrawInUse);
       const std::string hidrawName = "hidraw" + std::to_string(hidraw);
@@ -279,9 +279,9 @@ struct RemoteSim::Impl {
         const fs::path eventDir = inputDir / eventName;
         fs::create_directories(eventDir);
         fs::create_directories(inputDir / "id");
-        WriteFile(inputDir / "name", spec.name + "\n");
-        WriteFile(inputDir / "id/vendor", Hex4(spec.vendor) + "\n");
-        WriteFile(inputDir / "id/product", Hex4(spec.product) + "\n");
+        WriteFile(inputDir / "name", shape.name + "\n");
+        WriteFile(inputDir / "id/vendor", Hex4(shape.vendor) + "\n");
+        WriteFile(inputDir / "id/product", Hex4(shape.product) + "\n");
         WriteFile(eventDir / "uevent", "MAJOR=13\nMINOR=" + std::to_string(64 + event) + "\nDEVNAME=input/" + eventName + "\n");
         fs::create_directory_symlink(inputDir, eventDir / "device");
         const fs::path eventLink = fs::path(root) / "sys/class/input" / eventName;
@@ -481,12 +481,12 @@ struct RemoteSim::Impl {
 
 namespace {
 
-DeviceSpec RemoteSpec() {
+DeviceShape RemoteShape() {
   return {kVendorId, kProductId, 0x0102, "Presenter Receiver",
           {{MouseInterfaceDescriptor(), true}, {VendorInterfaceDescriptor(), false}}};
 }
 
-DeviceSpec ExtraSpec(ExtraDevice device) {
+DeviceShape ExtraShape(ExtraDevice device) {
   if (device == ExtraDevice::RemoteWithoutVendor)
     return {kVendorId, kProductId, 0x0100, "Presenter Receiver",
             {{MouseInterfaceDescriptor(), true}, {RemoteWithoutVendorDescriptor(), false}}};
@@ -521,7 +521,7 @@ void RemoteSim::Plug() {
   {
     std::lock_guard lock(impl_->mutex);
     if (impl_->devices.count(0)) return;
-    impl_->Plug(RemoteSpec(), true);
+    impl_->Plug(RemoteShape(), true);
   }
   impl_->Wake();
 }
@@ -568,7 +568,7 @@ int RemoteSim::AddDevice(ExtraDevice device) {
   int handle;
   {
     std::lock_guard lock(impl_->mutex);
-    handle = impl_->Plug(ExtraSpec(device), false);
+    handle = impl_->Plug(ExtraShape(device), false);
   }
   impl_->Wake();
   return handle;
