@@ -1,15 +1,18 @@
 #include "shell/MainDlg.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QSignalBlocker>
+#include <filesystem>
 
 #include "actions/ActionRuntime.h"
 #include "actions/FunctionCatalogue.h"
 #include "device/MouseComWnd.h"
 #include "device/RawInputWnd.h"
+#include "platform/autostart.h"
 #include "platform/shell.h"
 #include "settings/GlobalSettings.h"
 #include "shell/WidgetIds.h"
@@ -136,9 +139,7 @@ void CMainDlg::BindCommands() {
     activateWindow();
     OpenMouseSettings();
   });
-  // Launch at start has no handler yet; the box keeps showing the stored state.
-  OnCommand(QStringLiteral("btnsettingPage_launchstart"),
-            [this](QWidget* w) { SetChecked(w, m_settings.m_blaunchstart); });
+  OnCommand(QStringLiteral("btnsettingPage_launchstart"), [this](QWidget*) { ToggleLaunchAtStart(); });
   // The mode button, its box and its arrow select the mode; the lamp is a picture.
   for (int mode = 0; mode < kModeCount; ++mode) {
     const QString name = QString::fromLatin1(kModeButtons[mode]);
@@ -170,6 +171,8 @@ void CMainDlg::OnInitDialog() {
   CreateDeviceWindows();
   g_hMainWnd = this;
   RefreshDeviceLabel();
+  // The autostart entry is the authority; the stored flag only mirrors it.
+  m_settings.m_blaunchstart = platform::IsLaunchAtStartRegistered();
   SetChecked(FindChildByName(u"btnsettingPage_launchstart"), m_settings.m_blaunchstart);
   SetChecked(FindChildByName(u"btnsettingPage_enablegesture"), m_settings.m_benablegesture);
 }
@@ -396,6 +399,23 @@ void CMainDlg::OnDeviceEvent(int code) {
   // With gestures on, the second media key and the gesture key belong to the swipes.
   if ((code == kEventMediaKey2 || code == kEventGestureKey) && m_settings.m_benablegesture) return;
   PerformSlot(slot);
+}
+
+void CMainDlg::CloseDeviceWindows() {
+  delete m_pRawInputWnd;
+  m_pRawInputWnd = nullptr;
+  delete m_pComWnd;
+  m_pComWnd = nullptr;
+}
+
+void CMainDlg::ToggleLaunchAtStart() {
+  const std::filesystem::path executable = QCoreApplication::applicationFilePath().toStdString();
+  if (!platform::SetLaunchAtStart(!platform::IsLaunchAtStartRegistered(), executable)) {
+    qCWarning(lcShell) << "launch at start could not be changed";
+  }
+  m_settings.m_blaunchstart = platform::IsLaunchAtStartRegistered();
+  m_settings.SaveGlobalSettings();
+  SetChecked(FindChildByName(u"btnsettingPage_launchstart"), m_settings.m_blaunchstart);
 }
 
 void CMainDlg::OnDeviceFound() {

@@ -63,6 +63,11 @@ class CMainDlg : public vtui::SHostWnd, public CDeviceEventTarget {
   void ClearFunctionSlot(QWidget* sender);
   void RefreshFunctionSlots();
   void ToggleEnableGesture();
+  // The "Launch at start" check box: flips the autostart entry, then shows its real state.
+  void ToggleLaunchAtStart();
+
+  // Closes the raw-input and device link windows (the exit path), joining their threads.
+  void CloseDeviceWindows();
 
   // The slot index (0-10) of the slot window that holds `widget`, or -1.
   int SlotOf(const QWidget* widget) const;

@@ -1,0 +1,36 @@
+#include "shell/TrayIcon.h"
+
+#include "vtui/SMenuEx.h"
+
+#include <QCursor>
+#include <QIcon>
+#include <QWidget>
+
+CTrayIcon::CTrayIcon(QWidget& mainWindow, std::function<void()> onExit)
+    : m_mainWindow(mainWindow), m_onExit(std::move(onExit)) {
+  m_icon.setIcon(QIcon(QStringLiteral(":/images/ICON_LOGO.svg")));
+  m_icon.setToolTip(QStringLiteral("Veltrio"));
+  connect(&m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger) ToggleMainWindow();
+    else if (reason == QSystemTrayIcon::Context) ShowMenu(QCursor::pos());
+  });
+  m_icon.show();
+}
+
+CTrayIcon::~CTrayIcon() { m_icon.hide(); }
+
+void CTrayIcon::ToggleMainWindow() {
+  if (m_mainWindow.isVisible()) {  // also true while minimised
+    m_mainWindow.hide();
+    return;
+  }
+  m_mainWindow.show();  // in the state it had, minimised included
+  m_mainWindow.raise();
+  m_mainWindow.activateWindow();
+}
+
+void CTrayIcon::ShowMenu(QPoint globalPos) {
+  std::unique_ptr<vtui::SMenuEx> menu = vtui::SMenuEx::Load(QStringLiteral("menu_tray"));
+  if (!menu) return;
+  if (menu->Exec(globalPos) == kExitCommand && m_onExit) m_onExit();
+}

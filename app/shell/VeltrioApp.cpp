@@ -1,0 +1,166 @@
+#include "shell/VeltrioApp.h"
+
+#include "shell/MainDlg.h"
+#include "shell/TrayIcon.h"
+#include "shell/WidgetIds.h"
+#include "actions/ActionRuntime.h"
+#include "device/DeviceEvents.h"
+#include "platform/keys.h"
+#include "platform/log.h"
+#include "platform/shell.h"
+#include "settings/GlobalSettings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QLoggingCategory>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTranslator>
+
+#include <map>
+#include <mutex>
+
+Q_LOGGING_CATEGORY(lcApp, "veltrio.app", QtWarningMsg)
+
+namespace {
+
+// The Qt-free layers log through this sink into Qt's categories of the same names, so that
+// QT_LOGGING_RULES controls them all alike.
+void QtLogSink(platform::LogLevel level, const char* category, std::string_view message) {
+  static std::mutex mutex;
+  static std::map<std::string, std::unique_ptr<QLoggingCategory>> categories;
+  QLoggingCategory* target;
+  {
+    std::lock_guard lock(mutex);
+    auto& slot = categories[category];
+    if (!slot) slot = std::make_unique<QLoggingCategory>(categories.find(category)->first.c_str(), QtWarningMsg);
+    target = slot.get();
+  }
+  const QString text = QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+  switch (level) {
+    case platform::LogLevel::Debug: qCDebug(*target).noquote() << text; break;
+    case platform::LogLevel::Info: qCInfo(*target).noquote() << text; break;
+    case platform::LogLevel::Warning: qCWarning(*target).noquote() << text; break;
+  }
+}
+
+std::unique_ptr<platform::InstanceLock> g_instanceLock;  // held until the process ends
+
+}  // namespace
+
+StartOutcome isMYMutex(const std::string& commandLine) {
+  if (commandLine == "-x") {
+    qCDebug(lcApp) << "strCmdLine.Compare - x";
+    platform::SendToRunningInstance(kInstanceName, UM_QUIT_INSTANCE);
+    return kLeave;
+  }
+  g_instanceLock = platform::InstanceLock::Acquire(kInstanceName);
+  if (!g_instanceLock) {
+    platform::SendToRunningInstance(kInstanceName, UM_SHOW_INSTANCE);
+    qCDebug(lcApp) << "GetLastError() == ERROR_ALREADY_EXISTS";
+    return kLeave;
+  }
+  if (commandLine == "-boot") {
+    qCDebug(lcApp) << "strCmdLine.Compare - boot";
+    return kStartHidden;
+  }
+  return kStartVisible;
+}
+
+CVeltrioApp::CVeltrioApp()
+    : m_keys(platform::CreateKeyInjector()),
+      m_runtime(std::make_unique<CActionRuntime>(GlobalSettings(), *m_keys)) {}
+
+CVeltrioApp::~CVeltrioApp() {
+  m_channelNotifier.reset();
+  m_channel.reset();
+  m_tray.reset();
+  m_mainDlg.reset();  // ends the pointer overlay, then the volume overlay
+  // And once more, the other way round, for an overlay started while the window went away.
+  m_runtime->EndVolumeOverlay();
+  m_runtime->EndPointerOverlay();
+}
+
+void CVeltrioApp::Start(bool hidden) {
+  widget_ids::Install();
+  m_mainDlg = std::make_unique<CMainDlg>(GlobalSettings(), m_runtime.get());
+  m_mainDlg->OnInitDialog();
+
+  // From here on a second start finds this instance.
+  m_channel = platform::InstanceChannel::Open(kInstanceName);
+  if (m_channel && m_channel->Descriptor() >= 0) {
+    m_channelNotifier = std::make_unique<QSocketNotifier>(m_channel->Descriptor(), QSocketNotifier::Read);
+    QObject::connect(m_channelNotifier.get(), &QSocketNotifier::activated, [this] {
+      m_answering = true;
+      m_channel->AnswerOne([this](int message) { return OnInstanceMessage(message); });
+      m_answering = false;
+      if (m_exiting) m_channel.reset();  // a quit request: the channel goes once it has answered
+    });
+  }
+  m_tray = std::make_unique<CTrayIcon>(*m_mainDlg, [this] { ExitProgram(); });
+
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = m_mainDlg->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    m_mainDlg->move(frame.topLeft());
+  }
+  if (!hidden) m_mainDlg->ShowInstance();
+}
+
+int CVeltrioApp::OnInstanceMessage(int message) {
+  switch (message) {
+    case UM_SHOW_INSTANCE:
+      if (m_mainDlg) m_mainDlg->ShowInstance();
+      return 0;
+    case UM_QUIT_INSTANCE:
+      ExitProgram();
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+void CVeltrioApp::ExitProgram() {
+  m_exiting = true;
+  // The notifier may be the caller: disabled here, deleted with this object.
+  if (m_channelNotifier) m_channelNotifier->setEnabled(false);
+  if (!m_answering) m_channel.reset();
+  if (m_mainDlg) m_mainDlg->CloseDeviceWindows();
+  m_tray.reset();
+  m_mainDlg.reset();
+  QCoreApplication::quit();
+}
+
+int VeltrioMain(int argc, char** argv) {
+  // The settings and the current profile before anything else, in every process.
+  GlobalSettings();
+
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+  const StartOutcome outcome = isMYMutex(commandLine);
+  if (outcome == kLeave) return 0;
+
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Veltrio"));
+  QApplication::setQuitOnLastWindowClosed(false);  // closing the window only hides it
+  platform::SetLogSink(QtLogSink);
+
+  // Relative paths (the overlays) are found beside the program.
+  QDir::setCurrent(QString::fromStdString(platform::ProgramFolder().string()));
+
+  QTranslator translator;
+  if (translator.load(QLocale(), QStringLiteral("veltrio"), QStringLiteral("_"), QStringLiteral(":/translations"))) {
+    QCoreApplication::installTranslator(&translator);
+  }
+
+  int result = 0;
+  {
+    CVeltrioApp app;
+    app.Start(outcome == kStartHidden);
+    result = QApplication::exec();
+  }
+  platform::SetLogSink(nullptr);
+  return result;
+}
