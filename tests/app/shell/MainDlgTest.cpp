@@ -465,7 +465,9 @@ TEST_F(SlotTest, DeviceEventsPerformTheirSlotInTheCurrentMode) {
     keys.steps.clear();
     dlg->OnDeviceEvent(c.code);
     EXPECT_EQ(keys.Text(), c.slot < 0 ? std::string() : keysOfSlot(c.slot)) << "code " << c.code;
-    if (c.slot >= 0) EXPECT_FALSE(keys.Text().empty());
+    if (c.slot >= 0) {
+      EXPECT_FALSE(keys.Text().empty());
+    }
   }
   // The same event in another mode performs that mode's binding: none here.
   dlg->SelectMode(0);
