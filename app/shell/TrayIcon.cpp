@@ -32,5 +32,7 @@ void CTrayIcon::ToggleMainWindow() {
 void CTrayIcon::ShowMenu(QPoint globalPos) {
   std::unique_ptr<vtui::SMenuEx> menu = vtui::SMenuEx::Load(QStringLiteral("menu_tray"));
   if (!menu) return;
-  if (menu->Exec(globalPos) == kExitCommand && m_onExit) m_onExit();
+  // The exit path deletes this icon, so it runs from the event loop once the icon's own click
+  // handling has returned, not inside it.
+  if (menu->Exec(globalPos) == kExitCommand && m_onExit) QMetaObject::invokeMethod(this, m_onExit, Qt::QueuedConnection);
 }

@@ -17,7 +17,7 @@ class CTrayIcon final : public QObject {
  public:
   static constexpr int kExitCommand = 6;
 
-  // `onExit` runs when "Exit" is chosen.
+  // `onExit` runs when "Exit" is chosen, from the event loop (it may delete this icon).
   CTrayIcon(QWidget& mainWindow, std::function<void()> onExit);
   ~CTrayIcon() override;
 
