@@ -1,0 +1,466 @@
+#include "E2eSupport.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace e2e {
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto end = Clock::now() + timeout;
+  while (true) {
+    if (condition()) return true;
+    if (Clock::now() >= end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+}
+
+// --- Child -------------------------------------------------------------------------------
+
+std::unique_ptr<Child> Child::Start(const Options& options, std::string* error) {
+  std::map<std::string, std::string> variables;
+  for (char** entry = environ; *entry; ++entry) {
+    std::string text = *entry;
+    size_t equals = text.find('=');
+    if (equals != std::string::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
+  }
+  for (const auto& [name, value] : options.env) {
+    if (value) variables[name] = *value;
+    else variables.erase(name);
+  }
+  std::vector<std::string> envText;
+  for (const auto& [name, value] : variables) envText.push_back(name + "=" + value);
+  std::vector<char*> envp, argv;
+  for (std::string& text : envText) envp.push_back(text.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> args = options.argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  int input[2] = {-1, -1};
+  if (options.pipeStdin && pipe2(input, O_CLOEXEC) != 0) {
+    *error = std::string("pipe: ") + std::strerror(errno);
+    return nullptr;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (options.pipeStdin) posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+  else posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  const std::string output = options.output.empty() ? "/dev/null" : options.output.string();
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  // Its own process group, so that whatever it starts is not ended with the test's terminal.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  std::unique_ptr<Child> child(new Child());
+  int result = posix_spawnp(&child->m_pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (options.pipeStdin) close(input[0]);
+  if (result != 0) {
+    if (options.pipeStdin) close(input[1]);
+    *error = "cannot start " + options.argv[0] + ": " + std::strerror(result);
+    return nullptr;
+  }
+  child->m_stdin = input[1];
+  return child;
+}
+
+Child::~Child() {
+  Kill();
+  if (m_stdin >= 0) close(m_stdin);
+}
+
+bool Child::Running() {
+  if (m_status) return false;
+  int status = 0;
+  pid_t done = waitpid(m_pid, &status, WNOHANG);
+  if (done == 0) return true;
+  if (done == m_pid) m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  else m_status = -1;
+  return false;
+}
+
+std::optional<int> Child::Wait(std::chrono::milliseconds timeout) {
+  WaitUntil([this] { return !Running(); }, timeout);
+  return m_status;
+}
+
+bool Child::Write(const std::string& text) {
+  if (m_stdin < 0) return false;
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(m_stdin, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void Child::Kill() {
+  if (!Running()) return;
+  kill(m_pid, SIGKILL);
+  int status = 0;
+  if (waitpid(m_pid, &status, 0) == m_pid) m_status = 128 + SIGKILL;
+}
+
+// --- Desktop -----------------------------------------------------------------------------
+
+namespace {
+
+std::optional<unsigned long> CardinalProperty(::Display* x, Window window, Atom property) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(x, window, property, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &data) !=
+          Success ||
+      !data) {
+    return std::nullopt;
+  }
+  std::optional<unsigned long> value;
+  if (count == 1 && format == 32) value = *reinterpret_cast<unsigned long*>(data);
+  XFree(data);
+  return value;
+}
+
+bool HasProperty(::Display* x, Window window, Atom property) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(x, window, property, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &data);
+  if (data) XFree(data);
+  return type != None;
+}
+
+std::string Title(::Display* x, Window window) {
+  char* name = nullptr;
+  if (!XFetchName(x, window, &name) || !name) return {};
+  std::string title = name;
+  XFree(name);
+  return title;
+}
+
+// Windows vanish while we look; their errors are expected and harmless.
+int IgnoreErrors(::Display*, XErrorEvent*) { return 0; }
+
+void Walk(::Display* x, Window window, std::vector<Window>* all) {
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(x, window, &root, &parent, &children, &count)) return;
+  for (unsigned i = 0; i < count; ++i) {
+    all->push_back(children[i]);
+    Walk(x, children[i], all);
+  }
+  if (children) XFree(children);
+}
+
+Window Parent(::Display* x, Window window) {
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(x, window, &root, &parent, &children, &count)) return 0;
+  if (children) XFree(children);
+  return parent;
+}
+
+}  // namespace
+
+Desktop::~Desktop() {
+  m_tray.reset();
+  if (m_x) XCloseDisplay(m_x);
+  if (m_server > 0) {
+    kill(m_server, SIGTERM);
+    int status = 0;
+    waitpid(m_server, &status, 0);
+  }
+}
+
+bool Desktop::Start(const fs::path& logFolder, std::string* error) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    *error = "pipe failed";
+    return false;
+  }
+  // Xvfb writes the display number it chose to the descriptor given by -displayfd.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  const std::string log = (logFolder / "xvfb.log").string();
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten", "tcp", nullptr};
+  int result = posix_spawnp(&m_server, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (result != 0) {
+    m_server = 0;
+    close(fds[0]);
+    *error = "cannot start Xvfb (scripts/setup installs it)";
+    return false;
+  }
+  std::string number;
+  pollfd fd{fds[0], POLLIN, 0};
+  while (poll(&fd, 1, 20000) > 0) {
+    char c;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    number += c;
+  }
+  close(fds[0]);
+  if (number.empty()) {
+    *error = "Xvfb did not report a display; see " + log;
+    return false;
+  }
+  m_name = ":" + number;
+  m_x = XOpenDisplay(m_name.c_str());
+  if (!m_x) {
+    *error = "cannot connect to " + m_name;
+    return false;
+  }
+  XSetErrorHandler(IgnoreErrors);
+  // Pongs come back to the root window.
+  XSelectInput(m_x, DefaultRootWindow(m_x), SubstructureNotifyMask);
+
+  Child::Options tray;
+  tray.argv = {"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+               "--SetDockType", "true", "--expand", "false"};
+  tray.env = {{"DISPLAY", m_name}, {"WAYLAND_DISPLAY", std::nullopt}, {"NO_AT_BRIDGE", "1"}};
+  tray.output = logFolder / "trayer.log";
+  m_tray = Child::Start(tray, error);
+  if (!m_tray) {
+    *error += " (scripts/setup installs trayer)";
+    return false;
+  }
+  const Atom selection = XInternAtom(m_x, "_NET_SYSTEM_TRAY_S0", False);
+  if (!WaitUntil([&] { return XGetSelectionOwner(m_x, selection) != None; }, 20s)) {
+    *error = "the tray host did not take the tray; see " + tray.output.string();
+    return false;
+  }
+  return true;
+}
+
+std::vector<unsigned long> Desktop::WindowsOf(pid_t pid) {
+  const Atom wmPid = XInternAtom(m_x, "_NET_WM_PID", False);
+  std::vector<Window> all;
+  Walk(m_x, DefaultRootWindow(m_x), &all);
+  std::vector<unsigned long> mine;
+  for (Window window : all) {
+    if (CardinalProperty(m_x, window, wmPid) == static_cast<unsigned long>(pid)) mine.push_back(window);
+  }
+  return mine;
+}
+
+unsigned long Desktop::MainWindow(pid_t pid) {
+  const Atom wmClass = XInternAtom(m_x, "WM_CLASS", False);
+  for (unsigned long window : WindowsOf(pid)) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(m_x, window, &attributes) || attributes.override_redirect) continue;
+    // Qt's own helper windows (the client leader) carry no class.
+    if (Parent(m_x, window) != DefaultRootWindow(m_x) || !HasProperty(m_x, window, wmClass)) continue;
+    if (Title(m_x, window) == "Veltrio") return window;
+  }
+  return 0;
+}
+
+unsigned long Desktop::EmbeddedTrayIcon(pid_t pid) {
+  const Atom xembed = XInternAtom(m_x, "_XEMBED_INFO", False);
+  for (unsigned long window : WindowsOf(pid)) {
+    if (!HasProperty(m_x, window, xembed) || Parent(m_x, window) == DefaultRootWindow(m_x)) continue;
+    if (Viewable(window)) return window;
+  }
+  return 0;
+}
+
+unsigned long Desktop::ShownPopup(pid_t pid) {
+  for (unsigned long window : WindowsOf(pid)) {
+    XWindowAttributes attributes;
+    // The embedded tray icon is override-redirect too, but no longer a child of the root.
+    if (XGetWindowAttributes(m_x, window, &attributes) && attributes.override_redirect &&
+        attributes.map_state == IsViewable && Parent(m_x, window) == DefaultRootWindow(m_x)) {
+      return window;
+    }
+  }
+  return 0;
+}
+
+void Desktop::Sync() { XSync(m_x, False); }
+
+bool Desktop::Viewable(unsigned long window) {
+  XWindowAttributes attributes;
+  return window && XGetWindowAttributes(m_x, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+bool Desktop::Exists(unsigned long window) {
+  XWindowAttributes attributes;
+  return window && XGetWindowAttributes(m_x, window, &attributes);
+}
+
+Rect Desktop::Geometry(unsigned long window) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(m_x, window, &attributes)) return {};
+  int x = 0, y = 0;
+  Window child = 0;
+  XTranslateCoordinates(m_x, window, DefaultRootWindow(m_x), 0, 0, &x, &y, &child);
+  return {x, y, attributes.width, attributes.height};
+}
+
+std::optional<Rgb> Desktop::Pixel(unsigned long window, int x, int y) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(m_x, window, &attributes) || attributes.map_state != IsViewable) return std::nullopt;
+  XImage* image = XGetImage(m_x, window, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return std::nullopt;
+  const unsigned long value = XGetPixel(image, 0, 0);
+  auto channel = [value](unsigned long mask) {
+    if (!mask) return 0;
+    int shift = 0;
+    while (!(mask & 1)) mask >>= 1, ++shift;
+    return static_cast<int>(((value >> shift) & mask) * 255 / mask);
+  };
+  Rgb rgb{channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask)};
+  XDestroyImage(image);
+  return rgb;
+}
+
+void Desktop::Click(int x, int y, int button) {
+  XTestFakeMotionEvent(m_x, -1, x, y, CurrentTime);
+  XTestFakeButtonEvent(m_x, static_cast<unsigned>(button), True, CurrentTime);
+  XTestFakeButtonEvent(m_x, static_cast<unsigned>(button), False, CurrentTime);
+  XSync(m_x, False);
+}
+
+// --- RemoteProcess -----------------------------------------------------------------------
+
+std::unique_ptr<RemoteProcess> RemoteProcess::Start(const fs::path& program, const fs::path& output, bool unplugged,
+                                                    std::string* error) {
+  std::unique_ptr<RemoteProcess> remote(new RemoteProcess());
+  Child::Options options;
+  options.argv = {program.string()};
+  if (unplugged) options.argv.push_back("--unplugged");
+  options.pipeStdin = true;
+  options.output = output;
+  remote->m_output = output;
+  remote->m_child = Child::Start(options, error);
+  if (!remote->m_child) return nullptr;
+  const bool rooted = WaitUntil([&] {
+    std::istringstream lines(ReadFile(output));
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("root ", 0) == 0) remote->m_root = line.substr(5);
+    }
+    return !remote->m_root.empty();
+  });
+  if (!rooted) {
+    *error = "remote-sim printed no root; see " + output.string();
+    return nullptr;
+  }
+  return remote;
+}
+
+bool RemoteProcess::Send(const std::string& commands) {
+  return m_child->Write(commands.back() == '\n' ? commands : commands + "\n");
+}
+
+fs::path RemoteProcess::VendorNode() const {
+  // The last "plugged ROOT/dev/hidrawN#col01" names the node; the collection suffix is not part
+  // of the file.
+  std::istringstream lines(ReadFile(m_output));
+  std::string path;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("plugged ", 0) == 0) path = line.substr(8);
+  }
+  return path.substr(0, path.find('#'));
+}
+
+fs::path RemoteProcess::MouseEventNode() const {
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(m_root / "dev" / "input", error)) {
+    if (entry.path().filename().native().rfind("event", 0) == 0) return entry.path();
+  }
+  return {};
+}
+
+int UnixSocketEnds(const fs::path& path) {
+  if (path.empty()) return 0;
+  std::ifstream table("/proc/net/unix");
+  int ends = 0;
+  // The table names the address the socket was bound to, which may be a name beside the node
+  // that was renamed into place (".hidraw1" for "hidraw1").
+  const std::string bound = " " + path.string(), beside = " " + (path.parent_path() / ("." + path.filename().string())).string();
+  auto endsWith = [](const std::string& line, const std::string& suffix) {
+    return line.size() >= suffix.size() && line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0;
+  };
+  for (std::string line; std::getline(table, line);) {
+    if (endsWith(line, bound) || endsWith(line, beside)) ++ends;
+  }
+  return ends;
+}
+
+std::optional<int> AskInstance(const fs::path& socketPath, int message) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socketPath.native().size() >= sizeof address.sun_path) return std::nullopt;
+  std::strcpy(address.sun_path, socketPath.c_str());
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return std::nullopt;
+  std::optional<int> answer;
+  int32_t request = message, result = 0;
+  timeval limit{10, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      send(fd, &request, sizeof request, MSG_NOSIGNAL) == sizeof request &&
+      recv(fd, &result, sizeof result, MSG_WAITALL) == sizeof result) {
+    answer = result;
+  }
+  close(fd);
+  return answer;
+}
+
+// --- files -------------------------------------------------------------------------------
+
+ScratchFolder::ScratchFolder(const std::string& tag) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/veltrio-" + tag + ".XXXXXX";
+  if (char* made = mkdtemp(pattern.data())) m_path = made;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code error;
+  if (!m_path.empty()) fs::remove_all(m_path, error);
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace e2e

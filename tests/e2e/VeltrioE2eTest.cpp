@@ -1,0 +1,422 @@
+// The installed veltrio as a user meets it: on a desktop of its own (Xvfb with a tray host),
+// against remote-sim, watched from outside: windows mapped, keys arriving at a focused client,
+// pixels of the page column, processes and files.
+
+#include "E2eSupport.h"
+#include "XKeyRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <iostream>
+
+namespace {
+
+using namespace e2e;
+using testsupport::RecordedKey;
+using testsupport::XKeyRecorder;
+
+const fs::path kPrefix = VELTRIO_E2E_PREFIX;
+const fs::path kRemoteSim = REMOTE_SIM_PATH;
+constexpr const char* kInstanceName = "Zmgenex-Hkbhi{M49H36ND-72UK-799G-9739-80020Q8R8E3B}";
+
+// A request number that the running instance answers with 0 and otherwise ignores.
+constexpr int kNoRequest = 0;
+
+// Function ids of the bindings the tests make.
+constexpr int kPageUp = 901, kEscape = 905, kUndoE = 907, kLaserPointer = 101, kAirVolume = 401;
+
+// Where the main window's layout puts what the tests look at or click (window coordinates):
+// the page buttons lie in the body at y 36, each 64x58; a checked one shows a blue bar at its
+// left edge from y 14 to 44. The Settings page fills the tab at (64, 36), and its launch-at-start
+// check box sits at (361, 114) in it, 14x14.
+struct PageButton {
+  const char* page;
+  int x, y;  // the button's top left
+};
+constexpr PageButton kPageButtons[] = {{"Buttons", 0, 46}, {"Gestures", 1, 106}, {"Settings", 0, 168}};
+constexpr int kLaunchStartX = 64 + 361 + 7, kLaunchStartY = 36 + 114 + 7;
+
+std::string Binding(int mode, int slot, int function) {
+  return "\t\t<customKey" + std::to_string(mode) + "_" + std::to_string(slot) + " value=\"" + std::to_string(function) +
+         "\" SystemKey=\"0\" SingleKey1=\"0\" SingleKey2=\"0\" appPath=\"\" bMultiInst=\"0\" pointepngPath=\"\" />\n";
+}
+
+class VeltrioE2e : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(m_scratch.Path().empty());
+    fs::create_directories(Runtime());
+    ::chmod(Runtime().c_str(), 0700);
+    fs::create_directories(Config());
+    fs::create_directories(Records());
+    fs::create_directories(m_scratch.Path() / "no-devices" / "dev");
+    fs::create_directories(m_scratch.Path() / "no-devices" / "sys");
+    ASSERT_TRUE(fs::exists(kPrefix / "bin" / "veltrio")) << "the e2e_install fixture installs into " << kPrefix;
+    std::string error;
+    ASSERT_TRUE(m_desktop.Start(m_scratch.Path(), &error)) << error;
+  }
+
+  void TearDown() override {
+    for (auto& child : m_veltrios) child->Kill();
+    if (HasFailure()) std::cerr << "--- veltrio output\n" << ReadFile(Log()) << "---\n";
+  }
+
+  fs::path Runtime() const { return m_scratch.Path() / "runtime"; }
+  fs::path Config() const { return m_scratch.Path() / "config"; }
+  fs::path Records() const { return m_scratch.Path() / "records"; }
+  fs::path Log() const { return m_scratch.Path() / "veltrio.log"; }
+  fs::path Socket() const { return Runtime() / (std::string(kInstanceName) + ".sock"); }
+  fs::path AutostartEntry() const { return Config() / "autostart" / "veltrio.desktop"; }
+  fs::path SettingsFile() const { return Config() / "Veltrio" / "global.xml"; }
+
+  // A settings file with one profile, current, holding `bindings` (from Binding()).
+  void WriteSettings(bool gestures, const std::string& bindings) {
+    WriteFile(SettingsFile(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<global m_nDevStyeID=\"2\" m_blaunchstart=\"0\" "
+                              "m_benablegesture=\"" + std::string(gestures ? "1" : "0") +
+                                  "\" m_strCurrentprofileName=\"Desk\" />\n<profilecfg>\n\t<profile name=\"Desk\">\n" +
+                                  bindings + "\t</profile>\n</profilecfg>\n");
+  }
+
+  bool PlugRemote(bool unplugged = false) {
+    std::string error;
+    m_remote = RemoteProcess::Start(kRemoteSim, m_scratch.Path() / "remote-sim.log", unplugged, &error);
+    EXPECT_TRUE(m_remote) << error;
+    return m_remote != nullptr;
+  }
+
+  Child::Options VeltrioOptions(const std::vector<std::string>& args) {
+    Child::Options options;
+    options.argv = {(kPrefix / "bin" / "veltrio").string()};
+    options.argv.insert(options.argv.end(), args.begin(), args.end());
+    const fs::path devices = m_remote ? m_remote->Root() : m_scratch.Path() / "no-devices";
+    options.env = {
+        {"DISPLAY", m_desktop.Name()},
+        {"XDG_RUNTIME_DIR", Runtime().string()},
+        {"XDG_CONFIG_HOME", Config().string()},
+        {"VELTRIO_DEVICE_ROOT", devices.string()},
+        {"VELTRIO_STUB_DIR", Records().string()},
+        {"VELTRIO_STUB_SECONDS", "30"},
+        {"QT_QPA_PLATFORM", "xcb"},
+        {"WAYLAND_DISPLAY", std::nullopt},
+        // Without a session bus Qt's tray icon is the XEmbed one that the tray host shows.
+        {"DBUS_SESSION_BUS_ADDRESS", std::nullopt},
+    };
+    options.output = Log();
+    return options;
+  }
+
+  Child* StartVeltrio(const std::vector<std::string>& args = {}) {
+    std::string error;
+    auto child = Child::Start(VeltrioOptions(args), &error);
+    EXPECT_TRUE(child) << error;
+    if (!child) return nullptr;
+    m_veltrios.push_back(std::move(child));
+    return m_veltrios.back().get();
+  }
+
+  // Runs a start that is expected to leave again; its exit status, or nullopt if it did not.
+  std::optional<int> RunVeltrio(const std::vector<std::string>& args) {
+    std::string error;
+    auto child = Child::Start(VeltrioOptions(args), &error);
+    EXPECT_TRUE(child) << error;
+    return child ? child->Wait(20s) : std::nullopt;
+  }
+
+  // Once the tray host shows the icon the program is up and running its event loop.
+  unsigned long WaitForTrayIcon(Child& veltrio) {
+    unsigned long icon = 0;
+    WaitUntil([&] { return (icon = m_desktop.EmbeddedTrayIcon(veltrio.Pid())) != 0; }, 20s);
+    return icon;
+  }
+
+  unsigned long WaitForShownMainWindow(Child& veltrio) {
+    unsigned long window = 0;
+    WaitUntil([&] { return m_desktop.Viewable(window = m_desktop.MainWindow(veltrio.Pid())); }, 20s);
+    return m_desktop.Viewable(window) ? window : 0;
+  }
+
+  bool MainWindowShown(Child& veltrio) { return m_desktop.Viewable(m_desktop.MainWindow(veltrio.Pid())); }
+
+  // Both of the remote's interfaces that Veltrio reads are open: the vendor node and the mouse's
+  // evdev node each have a connection besides their listening socket.
+  bool WaitForDeviceOpen() {
+    return WaitUntil([&] {
+      return UnixSocketEnds(m_remote->VendorNode()) >= 2 && UnixSocketEnds(m_remote->MouseEventNode()) >= 2;
+    });
+  }
+
+  // The page whose button shows the checked state; empty when none or several do.
+  std::string CheckedPage(unsigned long window) {
+    std::string checked;
+    for (const PageButton& button : kPageButtons) {
+      std::optional<Rgb> bar = m_desktop.Pixel(window, button.x + 1, button.y + 29);
+      if (!bar || std::abs(bar->r - 0x3b) > 24 || std::abs(bar->g - 0x74) > 24 || std::abs(bar->b - 0xf6) > 24) continue;
+      if (!checked.empty()) return {};
+      checked = button.page;
+    }
+    return checked;
+  }
+
+  bool WaitForPage(unsigned long window, const std::string& page) {
+    return WaitUntil([&] { return CheckedPage(window) == page; });
+  }
+
+  void ClickInWindow(unsigned long window, int x, int y) {
+    const Rect frame = m_desktop.Geometry(window);
+    m_desktop.Click(frame.x + x, frame.y + y);
+  }
+
+  ScratchFolder m_scratch{"e2e"};
+  Desktop m_desktop;
+  std::unique_ptr<RemoteProcess> m_remote;
+  std::vector<std::unique_ptr<Child>> m_veltrios;
+};
+
+// --- start-up and the single instance ------------------------------------------------------
+
+struct StartCase {
+  const char* name;
+  std::vector<std::string> args;
+  bool visible;
+};
+
+class StartUp : public VeltrioE2e, public testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartUp, ShowsTheWindowUnlessStartedWithExactlyBoot) {
+  Child* veltrio = StartVeltrio(GetParam().args);
+  ASSERT_TRUE(veltrio);
+  const unsigned long icon = WaitForTrayIcon(*veltrio);
+  ASSERT_TRUE(icon) << "the tray host shows the icon in every start";
+  if (GetParam().visible) {
+    const unsigned long window = WaitForShownMainWindow(*veltrio);
+    ASSERT_TRUE(window);
+    const Rect frame = m_desktop.Geometry(window);
+    EXPECT_EQ(frame.width, 719);
+    EXPECT_EQ(frame.height, 500);
+    EXPECT_NEAR(frame.CenterX(), 640, 2) << "centred on the screen";
+  } else {
+    // Whatever start-up meant to show has been shown once the running loop answers.
+    ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+    m_desktop.Sync();
+    EXPECT_FALSE(MainWindowShown(*veltrio));
+  }
+  EXPECT_TRUE(veltrio->Running());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, StartUp,
+    testing::Values(StartCase{"NoArguments", {}, true}, StartCase{"Boot", {"-boot"}, false},
+                    StartCase{"BootInOtherCase", {"-Boot"}, true}, StartCase{"BootWithMoreText", {"-boot", "x"}, true}),
+    [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+
+class SecondStart : public VeltrioE2e, public testing::WithParamInterface<StartCase> {};
+
+TEST_P(SecondStart, ShowsTheRunningWindowAndLeaves) {
+  Child* first = StartVeltrio({"-boot"});
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(WaitForTrayIcon(*first));
+  EXPECT_EQ(RunVeltrio(GetParam().args), 0);
+  EXPECT_TRUE(WaitForShownMainWindow(*first)) << "the running instance shows its window";
+  EXPECT_TRUE(first->Running());
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, SecondStart,
+                         testing::Values(StartCase{"NoArguments", {}, true}, StartCase{"Boot", {"-boot"}, true}),
+                         [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+
+TEST_F(VeltrioE2e, QuitRequestEndsTheRunningInstanceAndLeavesNothing) {
+  Child* veltrio = StartVeltrio();
+  ASSERT_TRUE(veltrio);
+  const unsigned long window = WaitForShownMainWindow(*veltrio);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(fs::exists(Socket()));
+
+  EXPECT_EQ(RunVeltrio({"-x"}), 0);
+  m_desktop.Sync();
+  EXPECT_FALSE(m_desktop.Viewable(window)) << "-x returns once the window is gone";
+  EXPECT_EQ(veltrio->Wait(20s), 0) << "the instance ends, with status 0";
+  EXPECT_FALSE(fs::exists(Socket()));
+  EXPECT_TRUE(m_desktop.WindowsOf(veltrio->Pid()).empty());
+}
+
+TEST_F(VeltrioE2e, QuitRequestWithNoneRunningStartsNothing) {
+  EXPECT_EQ(RunVeltrio({"-x"}), 0);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(Runtime())) left.push_back(entry.path().filename());
+  EXPECT_TRUE(left.empty()) << "neither lock nor socket: " << testing::PrintToString(left);
+  // A normal start afterwards is the running instance.
+  Child* veltrio = StartVeltrio();
+  ASSERT_TRUE(veltrio);
+  EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
+}
+
+// --- the remote's keys and gestures ----------------------------------------------------------
+
+class MediaKey : public VeltrioE2e, public testing::WithParamInterface<bool> {};
+
+TEST_P(MediaKey, BoundToPageUpReachesTheFocusedClientAsPageUp) {
+  const bool windowShown = GetParam();
+  WriteSettings(false, Binding(1, 1, kPageUp));
+  ASSERT_TRUE(PlugRemote());
+  Child* veltrio = StartVeltrio(windowShown ? std::vector<std::string>{} : std::vector<std::string>{"-boot"});
+  ASSERT_TRUE(veltrio);
+  const unsigned long icon = WaitForTrayIcon(*veltrio);
+  ASSERT_TRUE(icon);
+  if (windowShown) {
+    ASSERT_TRUE(WaitForShownMainWindow(*veltrio));
+  }
+  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+  m_desktop.Sync();
+  EXPECT_EQ(MainWindowShown(*veltrio), windowShown);
+  ASSERT_TRUE(WaitForDeviceOpen());
+
+  XKeyRecorder recorder;  // takes the focus from the main window too
+  ASSERT_TRUE(recorder.Open(m_desktop.Name())) << recorder.Error();
+  m_remote->Send("press media1\nrelease media1");
+  EXPECT_EQ(recorder.Take(2, 10s), (std::vector<RecordedKey>{{true, "Prior"}, {false, "Prior"}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, MediaKey, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Shown" : "Hidden"; });
+
+// Media button 2 and the Right swipe are bound to different keys, so the key that arrives tells
+// which slot the gesture key's press and the swipe performed.
+const std::string kGestureBindings = Binding(1, 2, kEscape) + Binding(1, 5, kUndoE);
+
+TEST_F(VeltrioE2e, WithGesturesEnabledADrawnRightSwipePerformsTheRightSwipeSlot) {
+  WriteSettings(true, kGestureBindings);
+  ASSERT_TRUE(PlugRemote());
+  Child* veltrio = StartVeltrio({"-boot"});
+  ASSERT_TRUE(veltrio);
+  ASSERT_TRUE(WaitForTrayIcon(*veltrio));
+  ASSERT_TRUE(WaitForDeviceOpen());
+  XKeyRecorder recorder;
+  ASSERT_TRUE(recorder.Open(m_desktop.Name())) << recorder.Error();
+
+  // Seven samples to the right with the gesture key held; the pauses let each status report and
+  // its mouse tick arrive together, as a real remote sends them.
+  std::string swipe = "press gesture\n";
+  for (int i = 0; i < 7; ++i) swipe += "move 40 0\nwait 10\n";
+  m_remote->Send(swipe + "release gesture");
+  EXPECT_EQ(recorder.Take(2, 10s), (std::vector<RecordedKey>{{true, "e"}, {false, "e"}}))
+      << "the gesture key itself performs nothing while gestures are enabled";
+}
+
+TEST_F(VeltrioE2e, WithGesturesDisabledTheGestureKeyPerformsMediaButtonTwo) {
+  WriteSettings(false, kGestureBindings);
+  ASSERT_TRUE(PlugRemote());
+  Child* veltrio = StartVeltrio({"-boot"});
+  ASSERT_TRUE(veltrio);
+  ASSERT_TRUE(WaitForTrayIcon(*veltrio));
+  ASSERT_TRUE(WaitForDeviceOpen());
+  XKeyRecorder recorder;
+  ASSERT_TRUE(recorder.Open(m_desktop.Name())) << recorder.Error();
+
+  std::string swipe = "press gesture\n";
+  for (int i = 0; i < 7; ++i) swipe += "move 40 0\nwait 10\n";
+  m_remote->Send(swipe + "release gesture\npress media1\nrelease media1");
+  // Media key 1 has no binding here: after the Escape of the gesture key nothing else arrives,
+  // no swipe in particular; the recorder waits out the whole time-out for a third key.
+  EXPECT_EQ(recorder.Take(3, 1500ms), (std::vector<RecordedKey>{{true, "Escape"}, {false, "Escape"}}));
+}
+
+TEST_F(VeltrioE2e, UnpluggingTheRemoteForcesTheSettingsPage) {
+  ASSERT_TRUE(PlugRemote());
+  Child* veltrio = StartVeltrio();
+  ASSERT_TRUE(veltrio);
+  const unsigned long window = WaitForShownMainWindow(*veltrio);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitForDeviceOpen());
+  ASSERT_TRUE(WaitForPage(window, "Settings")) << "the window starts on the Settings page";
+
+  ClickInWindow(window, kPageButtons[0].x + 32, kPageButtons[0].y + 29);
+  ASSERT_TRUE(WaitForPage(window, "Buttons")) << "with the remote present the Buttons page opens";
+  m_remote->Send("unplug");
+  EXPECT_TRUE(WaitForPage(window, "Settings"));
+  ClickInWindow(window, kPageButtons[0].x + 32, kPageButtons[0].y + 29);
+  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+  EXPECT_TRUE(WaitForPage(window, "Settings")) << "without the remote the Buttons page stays closed";
+}
+
+// --- the tray icon ---------------------------------------------------------------------------
+
+TEST_F(VeltrioE2e, LeftClickOnTheTrayIconTogglesTheWindow) {
+  Child* veltrio = StartVeltrio({"-boot"});
+  ASSERT_TRUE(veltrio);
+  const unsigned long icon = WaitForTrayIcon(*veltrio);
+  ASSERT_TRUE(icon);
+  const Rect place = m_desktop.Geometry(icon);
+  // Two clicks at one spot in quick succession are a double click, which does not toggle (as a
+  // user's double click toggles only once); clicks 10 pixels apart are single clicks each.
+  const int left = place.CenterX() - 5, right = place.CenterX() + 5;
+
+  m_desktop.Click(left, place.CenterY());
+  EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
+  m_desktop.Click(right, place.CenterY());
+  EXPECT_TRUE(WaitUntil([&] { return !MainWindowShown(*veltrio); }));
+  m_desktop.Click(left, place.CenterY());
+  EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
+}
+
+TEST_F(VeltrioE2e, ExitFromTheTrayMenuEndsTheProgramAndBothOverlays) {
+  // The real overlays are played by the stub program, installed under their names.
+  const fs::path pointer = kPrefix / "bin" / "VtaPointer", volume = kPrefix / "bin" / "VtaGyroVol";
+  WriteSettings(false, Binding(1, 1, kLaserPointer) + Binding(1, 3, kAirVolume));
+  ASSERT_TRUE(PlugRemote());
+  Child* veltrio = StartVeltrio({"-boot"});
+  ASSERT_TRUE(veltrio);
+  const unsigned long icon = WaitForTrayIcon(*veltrio);
+  ASSERT_TRUE(icon);
+  ASSERT_TRUE(WaitForDeviceOpen());
+
+  auto running = [](const fs::path& program) {
+    size_t count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      std::error_code error;
+      if (fs::read_symlink(entry.path() / "exe", error) == program) ++count;
+    }
+    return count;
+  };
+  m_remote->Send("press media1\nrelease media1\npress media3\nrelease media3");
+  ASSERT_TRUE(WaitUntil([&] { return running(pointer) == 1 && running(volume) == 1; })) << "both overlays run";
+
+  const Rect place = m_desktop.Geometry(icon);
+  m_desktop.Click(place.CenterX(), place.CenterY(), 3);
+  unsigned long menu = 0;
+  ASSERT_TRUE(WaitUntil([&] { return (menu = m_desktop.ShownPopup(veltrio->Pid())) != 0; })) << "the tray menu opens";
+  const Rect item = m_desktop.Geometry(menu);  // its one item, "Exit", fills it
+  m_desktop.Click(item.CenterX(), item.CenterY());
+
+  EXPECT_EQ(veltrio->Wait(20s), 0);
+  EXPECT_EQ(running(pointer), 0u);
+  EXPECT_EQ(running(volume), 0u);
+  EXPECT_FALSE(m_desktop.Exists(icon)) << "the icon leaves the tray";
+  EXPECT_FALSE(fs::exists(Socket()));
+}
+
+// --- launch at start -------------------------------------------------------------------------
+
+TEST_F(VeltrioE2e, LaunchAtStartWritesAndThenDisablesTheAutostartEntry) {
+  Child* veltrio = StartVeltrio();
+  ASSERT_TRUE(veltrio);
+  const unsigned long window = WaitForShownMainWindow(*veltrio);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitForPage(window, "Settings"));
+  const std::string exec = "Exec=" + fs::canonical(kPrefix / "bin" / "veltrio").string() + " -boot";
+
+  ClickInWindow(window, kLaunchStartX, kLaunchStartY);
+  ASSERT_TRUE(WaitUntil([&] { return ReadFile(AutostartEntry()).find(exec) != std::string::npos; }))
+      << ReadFile(AutostartEntry());
+  EXPECT_EQ(ReadFile(AutostartEntry()).find("Hidden=true"), std::string::npos);
+  EXPECT_TRUE(WaitUntil([&] { return ReadFile(SettingsFile()).find("m_blaunchstart=\"1\"") != std::string::npos; }));
+
+  ClickInWindow(window, kLaunchStartX, kLaunchStartY);
+  EXPECT_TRUE(WaitUntil([&] { return ReadFile(AutostartEntry()).find("Hidden=true") != std::string::npos; }))
+      << ReadFile(AutostartEntry());
+  EXPECT_NE(ReadFile(AutostartEntry()).find(exec), std::string::npos) << "the entry is kept, only disabled";
+  EXPECT_TRUE(WaitUntil([&] { return ReadFile(SettingsFile()).find("m_blaunchstart=\"0\"") != std::string::npos; }));
+}
+
+}  // namespace
