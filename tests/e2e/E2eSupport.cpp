@@ -118,6 +118,11 @@ bool Child::Write(const std::string& text) {
   return true;
 }
 
+void Child::CloseInput() {
+  if (m_stdin >= 0) close(m_stdin);
+  m_stdin = -1;
+}
+
 void Child::Kill() {
   if (!Running()) return;
   kill(m_pid, SIGKILL);
@@ -377,6 +382,12 @@ std::unique_ptr<RemoteProcess> RemoteProcess::Start(const fs::path& program, con
     return nullptr;
   }
   return remote;
+}
+
+RemoteProcess::~RemoteProcess() {
+  if (!m_child) return;
+  m_child->CloseInput();
+  m_child->Wait(5s);
 }
 
 bool RemoteProcess::Send(const std::string& commands) {

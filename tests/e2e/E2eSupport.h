@@ -49,6 +49,7 @@ class Child {
   // The exit status (128 + signal for a killed one) once it has ended, or nullopt on time-out.
   std::optional<int> Wait(std::chrono::milliseconds timeout);
   bool Write(const std::string& text);  // to standard input
+  void CloseInput();
   void Kill();
 
  private:
@@ -119,6 +120,8 @@ class RemoteProcess {
   // root.
   static std::unique_ptr<RemoteProcess> Start(const fs::path& program, const fs::path& output, bool unplugged,
                                               std::string* error);
+  // Ends the input, so that remote-sim unplugs and removes its root; killed if it lingers.
+  ~RemoteProcess();
   const fs::path& Root() const { return m_root; }
   // One or more command lines ("press media1\nrelease media1").
   bool Send(const std::string& commands);
