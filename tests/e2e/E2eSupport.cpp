@@ -197,50 +197,14 @@ Window Parent(::Display* x, Window window) {
 Desktop::~Desktop() {
   m_tray.reset();
   if (m_x) XCloseDisplay(m_x);
-  if (m_server > 0) {
-    kill(m_server, SIGTERM);
-    int status = 0;
-    waitpid(m_server, &status, 0);
-  }
 }
 
 bool Desktop::Start(const fs::path& logFolder, std::string* error) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) {
-    *error = "pipe failed";
+  if (!m_server.Start("1280x800x24", (logFolder / "xvfb.log").string())) {
+    *error = m_server.Error();
     return false;
   }
-  // Xvfb writes the display number it chose to the descriptor given by -displayfd.
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  const std::string log = (logFolder / "xvfb.log").string();
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten", "tcp", nullptr};
-  int result = posix_spawnp(&m_server, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  if (result != 0) {
-    m_server = 0;
-    close(fds[0]);
-    *error = "cannot start Xvfb (scripts/setup installs it)";
-    return false;
-  }
-  std::string number;
-  pollfd fd{fds[0], POLLIN, 0};
-  while (poll(&fd, 1, 20000) > 0) {
-    char c;
-    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-    number += c;
-  }
-  close(fds[0]);
-  if (number.empty()) {
-    *error = "Xvfb did not report a display; see " + log;
-    return false;
-  }
-  m_name = ":" + number;
+  m_name = m_server.Display();
   m_x = XOpenDisplay(m_name.c_str());
   if (!m_x) {
     *error = "cannot connect to " + m_name;

@@ -7,6 +7,8 @@
 // Thread: one thread. Failure: Start functions return false or null with the reason in `error`;
 // look-ups return 0 (no window) or an empty result.
 
+#include "PrivateXServer.h"
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -107,7 +109,7 @@ class Desktop {
   void Click(int x, int y, int button = 1);
 
  private:
-  pid_t m_server = 0;
+  testsupport::PrivateXServer m_server;  // ended last, after the tray host and the connection
   std::string m_name;
   ::Display* m_x = nullptr;
   std::unique_ptr<Child> m_tray;

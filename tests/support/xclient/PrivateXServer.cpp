@@ -19,7 +19,7 @@ PrivateXServer::~PrivateXServer() {
   }
 }
 
-bool PrivateXServer::Start() {
+bool PrivateXServer::Start(const std::string& screen, const std::string& log) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
     m_error = "pipe failed";
@@ -29,9 +29,11 @@ bool PrivateXServer::Start() {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, log.empty() ? "/dev/null" : log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                   0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten", "tcp", nullptr};
   int error = posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
@@ -50,7 +52,7 @@ bool PrivateXServer::Start() {
   }
   close(fds[0]);
   if (number.empty()) {
-    m_error = "Xvfb did not report a display";
+    m_error = "Xvfb did not report a display" + (log.empty() ? std::string() : "; see " + log);
     return false;
   }
   m_display = ":" + number;

@@ -14,9 +14,10 @@ class PrivateXServer {
   PrivateXServer& operator=(const PrivateXServer&) = delete;
   ~PrivateXServer();
 
-  // Starts Xvfb on a free display number and waits until it answers. False with Error() set
-  // when Xvfb is missing or does not start.
-  bool Start();
+  // Starts Xvfb with one screen of `screen` (WIDTHxHEIGHTxDEPTH) on a free display number and
+  // waits until it answers; its output goes to `log` (discarded when empty). False with Error()
+  // set when Xvfb is missing or does not start.
+  bool Start(const std::string& screen = "640x480x24", const std::string& log = {});
   const std::string& Display() const { return m_display; }
   const std::string& Error() const { return m_error; }
 
