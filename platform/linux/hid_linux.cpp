@@ -46,10 +46,6 @@ namespace {
 constexpr const char* kCategory = "veltrio.hid";
 constexpr std::size_t kMaxReport = 4096 + 1;  // hidraw's own buffer size plus our kind byte
 
-std::string DeviceRoot() {
-  const char* root = std::getenv(kDeviceRootVariable);
-  return root && *root ? root : "";
-}
 std::string SysDir() { return DeviceRoot() + "/sys"; }
 std::string DevDir() { return DeviceRoot() + "/dev"; }
 

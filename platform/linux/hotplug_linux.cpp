@@ -127,8 +127,8 @@ class LinuxHotplugMonitor final : public HotplugMonitor {
 
 std::unique_ptr<HotplugMonitor> HotplugMonitor::Start(HotplugCallback callback) {
   auto monitor = std::make_unique<LinuxHotplugMonitor>(std::move(callback));
-  const char* root = std::getenv(kDeviceRootVariable);
-  const bool started = root && *root ? monitor->StartInotify(std::string(root) + "/dev") : monitor->StartUdev();
+  const std::string root = DeviceRoot();
+  const bool started = !root.empty() ? monitor->StartInotify(root + "/dev") : monitor->StartUdev();
   if (!started) return nullptr;
   return monitor;
 }

@@ -16,13 +16,11 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -31,11 +29,6 @@ namespace {
 
 constexpr const char* kCategory = "veltrio.rawmouse";
 namespace fs = std::filesystem;
-
-std::string DeviceRoot() {
-  const char* root = std::getenv(kDeviceRootVariable);
-  return root && *root ? root : "";
-}
 
 // Reads HID_ID=0003:VVVVVVVV:PPPPPPPP from the first ancestor of `path` whose uevent has one.
 bool FindHidIds(fs::path path, uint16_t* vendor, uint16_t* product) {

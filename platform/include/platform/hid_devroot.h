@@ -21,10 +21,18 @@
 // evdev sockets: every message is one struct input_event, without a kind byte.
 
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 
 namespace platform {
 
 inline constexpr const char* kDeviceRootVariable = "VELTRIO_DEVICE_ROOT";
+
+// The test root in force, read anew on every call; empty when none is set (the real /sys, /dev).
+inline std::string DeviceRoot() {
+  const char* root = std::getenv(kDeviceRootVariable);
+  return root && *root ? root : "";
+}
 
 inline constexpr std::uint8_t kDevRootInputReport = 'I';
 inline constexpr std::uint8_t kDevRootInputReportReply = 'R';
