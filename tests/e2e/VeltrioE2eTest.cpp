@@ -285,38 +285,40 @@ INSTANTIATE_TEST_SUITE_P(Window, MediaKey, testing::Values(false, true),
 // which slot the gesture key's press and the swipe performed.
 const std::string kGestureBindings = Binding(1, 2, kEscape) + Binding(1, 5, kUndoE);
 
-TEST_F(VeltrioE2e, WithGesturesEnabledADrawnRightSwipePerformsTheRightSwipeSlot) {
-  WriteSettings(true, kGestureBindings);
-  ASSERT_TRUE(PlugRemote());
-  Child* veltrio = StartVeltrio({"-boot"});
-  ASSERT_TRUE(veltrio);
-  ASSERT_TRUE(WaitForTrayIcon(*veltrio));
-  ASSERT_TRUE(WaitForDeviceOpen());
-  XKeyRecorder recorder;
-  ASSERT_TRUE(recorder.Open(m_desktop.Name())) << recorder.Error();
-
-  // Seven samples to the right with the gesture key held; the pauses let each status report and
-  // its mouse tick arrive together, as a real remote sends them.
+// Seven samples to the right with the gesture key held; the pauses let each status report and
+// its mouse tick arrive together, as a real remote sends them.
+std::string RightSwipe() {
   std::string swipe = "press gesture\n";
   for (int i = 0; i < 7; ++i) swipe += "move 40 0\nwait 10\n";
-  m_remote->Send(swipe + "release gesture");
+  return swipe + "release gesture";
+}
+
+// Veltrio started hidden with the gesture bindings and the remote open, and a focused client
+// that records the keys it performs.
+class GestureKey : public VeltrioE2e {
+ protected:
+  void StartWithGestures(bool enabled) {
+    WriteSettings(enabled, kGestureBindings);
+    ASSERT_TRUE(PlugRemote());
+    Child* veltrio = StartVeltrio({"-boot"});
+    ASSERT_TRUE(veltrio);
+    ASSERT_TRUE(WaitForTrayIcon(*veltrio));
+    ASSERT_TRUE(WaitForDeviceOpen());
+    ASSERT_TRUE(recorder.Open(m_desktop.Name())) << recorder.Error();
+  }
+  XKeyRecorder recorder;
+};
+
+TEST_F(GestureKey, WithGesturesEnabledADrawnRightSwipePerformsTheRightSwipeSlot) {
+  ASSERT_NO_FATAL_FAILURE(StartWithGestures(true));
+  m_remote->Send(RightSwipe());
   EXPECT_EQ(recorder.Take(2, 10s), (std::vector<RecordedKey>{{true, "e"}, {false, "e"}}))
       << "the gesture key itself performs nothing while gestures are enabled";
 }
 
-TEST_F(VeltrioE2e, WithGesturesDisabledTheGestureKeyPerformsMediaButtonTwo) {
-  WriteSettings(false, kGestureBindings);
-  ASSERT_TRUE(PlugRemote());
-  Child* veltrio = StartVeltrio({"-boot"});
-  ASSERT_TRUE(veltrio);
-  ASSERT_TRUE(WaitForTrayIcon(*veltrio));
-  ASSERT_TRUE(WaitForDeviceOpen());
-  XKeyRecorder recorder;
-  ASSERT_TRUE(recorder.Open(m_desktop.Name())) << recorder.Error();
-
-  std::string swipe = "press gesture\n";
-  for (int i = 0; i < 7; ++i) swipe += "move 40 0\nwait 10\n";
-  m_remote->Send(swipe + "release gesture\npress media1\nrelease media1");
+TEST_F(GestureKey, WithGesturesDisabledTheGestureKeyPerformsMediaButtonTwo) {
+  ASSERT_NO_FATAL_FAILURE(StartWithGestures(false));
+  m_remote->Send(RightSwipe() + "\npress media1\nrelease media1");
   // Media key 1 has no binding here: after the Escape of the gesture key nothing else arrives,
   // no swipe in particular; the recorder waits out the whole time-out for a third key.
   EXPECT_EQ(recorder.Take(3, 1500ms), (std::vector<RecordedKey>{{true, "Escape"}, {false, "Escape"}}));
