@@ -8,11 +8,12 @@
 #include <cstdint>
 
 #include "devbridge/MyDllMouseDevice.h"
+#include "veltrio/DeviceIds.h"
 
 class CMouseDevLink {
  public:
-  static constexpr std::uint16_t kVendorId = 0x25A7;
-  static constexpr std::uint16_t kProductId = 0x0134;
+  static constexpr std::uint16_t kVendorId = veltrio::kRemoteDeviceId.vendorId;
+  static constexpr std::uint16_t kProductId = veltrio::kRemoteDeviceId.productId;
   static constexpr std::uint16_t kUsagePage = 0xFF01;
   static constexpr std::uint16_t kUsage = 0x0000;
   static constexpr std::uint16_t kInputReportLength = 16;

@@ -27,10 +27,12 @@
 #include <string>
 #include <vector>
 
+#include "veltrio/DeviceIds.h"
+
 namespace remotesim {
 
-inline constexpr std::uint16_t kVendorId = 0x25A7;
-inline constexpr std::uint16_t kProductId = 0x0134;
+inline constexpr std::uint16_t kVendorId = veltrio::kRemoteDeviceId.vendorId;
+inline constexpr std::uint16_t kProductId = veltrio::kRemoteDeviceId.productId;
 inline constexpr std::uint8_t kStatusReportId = 0x0A;
 inline constexpr std::size_t kStatusReportLength = 16;
 
