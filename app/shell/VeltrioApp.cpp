@@ -127,9 +127,14 @@ void CVeltrioApp::ExitProgram() {
   // The notifier may be the caller: disabled here, deleted with this object.
   if (m_channelNotifier) m_channelNotifier->setEnabled(false);
   if (!m_answering) m_channel.reset();
-  if (m_mainDlg) m_mainDlg->CloseDeviceWindows();
   m_tray.reset();
-  m_mainDlg.reset();
+  if (m_mainDlg) {
+    m_mainDlg->CloseDeviceWindows();
+    m_mainDlg->hide();
+  }
+  // Ending the event loop also ends a nested one (an open menu or dialog of the window), which
+  // then unwinds into a window that still exists; the window itself goes with this object,
+  // after the loop, and ends both overlays as it goes.
   QCoreApplication::quit();
 }
 

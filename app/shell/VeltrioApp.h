@@ -38,9 +38,9 @@ class CVeltrioApp {
   // unless `hidden`, the window.
   void Start(bool hidden);
 
-  // The one real exit: nobody finds this instance any more, the device windows close, the main
-  // window (and with it the tray icon) is destroyed, ending both overlays, and the event loop
-  // ends.
+  // The one real exit: nobody finds this instance any more, the device windows close, the tray
+  // icon goes, the main window is hidden and the event loop ends; the window is destroyed when
+  // this object is, ending both overlays.
   void ExitProgram();
 
   CMainDlg* MainWindow() const { return m_mainDlg.get(); }
