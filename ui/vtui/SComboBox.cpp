@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QListView>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "vtui/SImageButton.h"
 #include "vtui/SkinTable.h"
@@ -58,6 +59,8 @@ void SComboBox::StyleList() {
                             "QListView::item:selected, QListView::item:hover { background: #e4ecff; color: #1b2230; }")
                             .arg(m_itemHeight));
 }
+
+void SComboBox::wheelEvent(QWheelEvent* event) { event->ignore(); }
 
 void SComboBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);

@@ -35,6 +35,8 @@ class SComboBox : public QComboBox {
   void paintEvent(QPaintEvent*) override;
   void enterEvent(QEnterEvent*) override;
   void leaveEvent(QEvent*) override;
+  // A turn of the wheel over the box must not pick another entry: picking a profile loads it.
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void StyleList();
