@@ -39,6 +39,7 @@ CMouseComWnd::CMouseComWnd(QObject* owner) : QObject(owner) {
   g_bDevicePresent = present;
   if (present) PostDeviceFound();
 
+  m_heartbeat.setTimerType(Qt::PreciseTimer);  // five a second, not roughly
   m_heartbeat.setInterval(kHeartbeatMs);
   connect(&m_heartbeat, &QTimer::timeout, this, [this] { m_link->SendHeartbeat(); });
   m_heartbeat.start();

@@ -10,6 +10,8 @@ namespace MOUSEFUCTION {
 
 CRawInputWnd::CRawInputWnd(QObject* owner) : QObject(owner) {
   setObjectName(QStringLiteral("Mouse_CRawInputWnd_msg_windows"));
+  // Precise: a coarse timer may fire a few per cent early, cutting the quiet period short.
+  m_quiet.setTimerType(Qt::PreciseTimer);
   m_quiet.setSingleShot(true);
   m_quiet.setInterval(CGestureRecognizer::kQuietMs);
   connect(&m_quiet, &QTimer::timeout, this, [this] { m_recognizer.OnQuietTimeout(); });
