@@ -56,6 +56,8 @@ bool CProfile::Save() const {
   SettingsDocument file(GetSettingsFilePath());
   pugi::xml_document& document = file.Document();
 
+  // A new `profilecfg` is written with the profile below; a save of its own first would only
+  // write the same file twice.
   pugi::xml_node profiles = document.child("profilecfg");
   if (!profiles) profiles = document.append_child("profilecfg");
 

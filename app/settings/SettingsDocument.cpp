@@ -9,7 +9,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <system_error>
 
@@ -48,16 +47,19 @@ SettingsDocument::SettingsDocument(const std::wstring& path) : m_path(path) {
 
 bool SettingsDocument::KeepUnreadableFileAside() {
   std::filesystem::path file = platform::ToPath(m_path);
+  // The whole file or nothing: a copy cut short by a read error would lose what it keeps.
+  std::error_code error;
+  const auto size = std::filesystem::file_size(file, error);
   std::ifstream in(file, std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (!in.good() && !in.eof()) {
+  std::string bytes(error ? 0 : size, '\0');
+  if (error || !in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())) ||
+      in.peek() != std::char_traits<char>::eof()) {
     platform::LogWarning(kCategory, "cannot read the unreadable settings file " + file.string() + " to keep it");
     return false;
   }
   if (bytes.empty()) return true;  // nothing worth keeping
 
   std::string base = file.native() + ".unreadable-" + LocalTimestamp();
-  std::error_code error;
   for (int attempt = 1; attempt < 100; ++attempt) {
     std::filesystem::path aside = attempt == 1 ? base : base + "-" + std::to_string(attempt);
     if (std::filesystem::exists(aside, error)) continue;

@@ -28,8 +28,19 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-  if (path.empty()) return false;
+bool WriteFileAtomically(const std::filesystem::path& link, std::string_view bytes) {
+  if (link.empty()) return false;
+  // A file that is a symbolic link (to a synced folder, say) is replaced where it really lives;
+  // renaming over the link would turn it into a plain file and leave the real one behind.
+  std::error_code error;
+  std::filesystem::path path = link;
+  if (std::filesystem::is_symlink(link, error)) {
+    path = std::filesystem::weakly_canonical(link, error);
+    if (error) {
+      LogWarning(kCategory, "resolve " + link.native() + ": " + error.message());
+      return false;
+    }
+  }
   std::string temp = path.native() + ".XXXXXX";
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
@@ -38,17 +49,17 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
   }
   // mkstemp creates the file 0600; settings files are the user's own, so that is right.
   bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  int error = errno;
+  int failure = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
-    error = errno;
+    failure = errno;
   }
   if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
     ok = false;
-    error = errno;
+    failure = errno;
   }
   if (!ok) {
-    LogFailure("write", path.native(), error);
+    LogFailure("write", path.native(), failure);
     ::unlink(temp.c_str());
     return false;
   }

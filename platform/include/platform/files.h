@@ -9,7 +9,8 @@ namespace platform {
 
 // Writes `bytes` to a new temporary file in the folder of `path`, flushes it to the disk and
 // renames it over `path`. A full disk, a read-only folder or a crash part-way leaves the
-// previous file as it was; the temporary file is removed on failure.
+// previous file as it was; the temporary file is removed on failure. When `path` is a symbolic
+// link, the file it points to is replaced and the link stays.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace platform

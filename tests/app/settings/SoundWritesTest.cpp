@@ -107,3 +107,24 @@ TEST_F(SoundWritesTest, AFailedWriteLeavesThePreviousFileWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SoundWritesTest, ASettingsFileThatIsALinkStaysALink) {
+  // The settings kept in a synced folder, linked into place.
+  const std::filesystem::path synced = m_root / "synced" / "global.xml";
+  std::filesystem::create_directories(synced.parent_path());
+  std::ofstream(synced) << R"(<profilecfg><profile name="Talk"/></profilecfg>)";
+  std::filesystem::create_directories(Folder());
+  std::filesystem::create_symlink(synced, File());
+
+  CGlobalSettings& s = Started();
+  ASSERT_EQ(s.m_profileNames, std::vector<std::wstring>{L"Talk"});
+  s.m_nDevStyeID = 3;
+  ASSERT_TRUE(s.SaveGlobalSettings());
+  EXPECT_TRUE(std::filesystem::is_symlink(File()));
+  EXPECT_NE(ReadBytes(synced).find("m_nDevStyeID=\"3\""), std::string::npos) << "the linked file got the save";
+  EXPECT_EQ(Started().m_nDevStyeID, 3);
+}
+
+}  // namespace
