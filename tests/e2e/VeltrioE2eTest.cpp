@@ -285,12 +285,13 @@ INSTANTIATE_TEST_SUITE_P(Window, MediaKey, testing::Values(false, true),
 // which slot the gesture key's press and the swipe performed.
 const std::string kGestureBindings = Binding(1, 2, kEscape) + Binding(1, 5, kUndoE);
 
-// Seven samples to the right with the gesture key held; the pauses let each status report and
-// its mouse tick arrive together, as a real remote sends them.
+// A swipe to the right as a hand draws it: more samples than the seven that fire, the key held
+// a moment longer. Each status report and its mouse tick travel apart (the reader thread and
+// the raw mouse thread), so under load a tick may still see the previous report's deltas.
 std::string RightSwipe() {
   std::string swipe = "press gesture\n";
-  for (int i = 0; i < 7; ++i) swipe += "move 40 0\nwait 10\n";
-  return swipe + "release gesture";
+  for (int i = 0; i < 12; ++i) swipe += "move 40 0\nwait 10\n";
+  return swipe + "wait 300\nrelease gesture";
 }
 
 // Veltrio started hidden with the gesture bindings and the remote open, and a focused client
