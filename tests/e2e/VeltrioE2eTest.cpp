@@ -37,6 +37,8 @@ struct PageButton {
 };
 constexpr PageButton kPageButtons[] = {{"Buttons", 0, 46}, {"Gestures", 1, 106}, {"Settings", 0, 168}};
 constexpr int kLaunchStartX = 64 + 361 + 7, kLaunchStartY = 36 + 114 + 7;
+// The middle of media button 1's function picture: body, page, slot, picture.
+constexpr int kMediaButton1FunctionX = 64 + 272 + 194 + 24, kMediaButton1FunctionY = 36 + 116 + 7 + 24;
 
 std::string Binding(int mode, int slot, int function) {
   return "\t\t<customKey" + std::to_string(mode) + "_" + std::to_string(slot) + " value=\"" + std::to_string(function) +
@@ -341,6 +343,24 @@ TEST_F(VeltrioE2e, UnpluggingTheRemoteForcesTheSettingsPage) {
   ClickInWindow(window, kPageButtons[0].x + 32, kPageButtons[0].y + 29);
   ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
   EXPECT_TRUE(WaitForPage(window, "Settings")) << "without the remote the Buttons page stays closed";
+}
+
+TEST_F(VeltrioE2e, QuitRequestWhileAFunctionMenuIsOpenEndsCleanly) {
+  ASSERT_TRUE(PlugRemote());
+  Child* veltrio = StartVeltrio();
+  ASSERT_TRUE(veltrio);
+  const unsigned long window = WaitForShownMainWindow(*veltrio);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitForDeviceOpen());
+  ASSERT_TRUE(WaitForPage(window, "Settings"));
+  ClickInWindow(window, kPageButtons[0].x + 32, kPageButtons[0].y + 29);
+  ASSERT_TRUE(WaitForPage(window, "Buttons"));
+  ClickInWindow(window, kMediaButton1FunctionX, kMediaButton1FunctionY);
+  ASSERT_TRUE(WaitUntil([&] { return m_desktop.ShownPopup(veltrio->Pid()) != 0; })) << "the function menu opens";
+
+  // The request arrives while the menu runs its own event loop inside the window's click.
+  EXPECT_EQ(RunVeltrio({"-x"}), 0);
+  EXPECT_EQ(veltrio->Wait(20s), 0) << "the instance ends without a crash";
 }
 
 // --- the tray icon ---------------------------------------------------------------------------
