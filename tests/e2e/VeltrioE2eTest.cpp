@@ -327,34 +327,37 @@ TEST_F(GestureKey, WithGesturesDisabledTheGestureKeyPerformsMediaButtonTwo) {
   EXPECT_EQ(recorder.Take(3, 1500ms), (std::vector<RecordedKey>{{true, "Escape"}, {false, "Escape"}}));
 }
 
-TEST_F(VeltrioE2e, UnpluggingTheRemoteForcesTheSettingsPage) {
-  ASSERT_TRUE(PlugRemote());
-  Child* veltrio = StartVeltrio();
-  ASSERT_TRUE(veltrio);
-  const unsigned long window = WaitForShownMainWindow(*veltrio);
-  ASSERT_TRUE(window);
-  ASSERT_TRUE(WaitForDeviceOpen());
-  ASSERT_TRUE(WaitForPage(window, "Settings")) << "the window starts on the Settings page";
+// Veltrio shown with the remote open, switched from the Settings page it starts on to Buttons.
+class ButtonsPage : public VeltrioE2e {
+ protected:
+  void StartOnButtonsPage() {
+    ASSERT_TRUE(PlugRemote());
+    veltrio = StartVeltrio();
+    ASSERT_TRUE(veltrio);
+    window = WaitForShownMainWindow(*veltrio);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(WaitForDeviceOpen());
+    ASSERT_TRUE(WaitForPage(window, "Settings")) << "the window starts on the Settings page";
+    ClickButtonsPage();
+    ASSERT_TRUE(WaitForPage(window, "Buttons")) << "with the remote present the Buttons page opens";
+  }
+  void ClickButtonsPage() { ClickInWindow(window, kPageButtons[0].x + 32, kPageButtons[0].y + 29); }
 
-  ClickInWindow(window, kPageButtons[0].x + 32, kPageButtons[0].y + 29);
-  ASSERT_TRUE(WaitForPage(window, "Buttons")) << "with the remote present the Buttons page opens";
+  Child* veltrio = nullptr;
+  unsigned long window = 0;
+};
+
+TEST_F(ButtonsPage, UnpluggingTheRemoteForcesTheSettingsPage) {
+  ASSERT_NO_FATAL_FAILURE(StartOnButtonsPage());
   m_remote->Send("unplug");
   EXPECT_TRUE(WaitForPage(window, "Settings"));
-  ClickInWindow(window, kPageButtons[0].x + 32, kPageButtons[0].y + 29);
+  ClickButtonsPage();
   ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
   EXPECT_TRUE(WaitForPage(window, "Settings")) << "without the remote the Buttons page stays closed";
 }
 
-TEST_F(VeltrioE2e, QuitRequestWhileAFunctionMenuIsOpenEndsCleanly) {
-  ASSERT_TRUE(PlugRemote());
-  Child* veltrio = StartVeltrio();
-  ASSERT_TRUE(veltrio);
-  const unsigned long window = WaitForShownMainWindow(*veltrio);
-  ASSERT_TRUE(window);
-  ASSERT_TRUE(WaitForDeviceOpen());
-  ASSERT_TRUE(WaitForPage(window, "Settings"));
-  ClickInWindow(window, kPageButtons[0].x + 32, kPageButtons[0].y + 29);
-  ASSERT_TRUE(WaitForPage(window, "Buttons"));
+TEST_F(ButtonsPage, QuitRequestWhileAFunctionMenuIsOpenEndsCleanly) {
+  ASSERT_NO_FATAL_FAILURE(StartOnButtonsPage());
   ClickInWindow(window, kMediaButton1FunctionX, kMediaButton1FunctionY);
   ASSERT_TRUE(WaitUntil([&] { return m_desktop.ShownPopup(veltrio->Pid()) != 0; })) << "the function menu opens";
 
