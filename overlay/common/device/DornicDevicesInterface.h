@@ -1,0 +1,74 @@
+#pragma once
+// The device listener base of the overlay frames. A frame derives from it, overrides the
+// callbacks it needs and calls startListening() when it starts; from then on it receives the
+// motion and buttons of every mouse and, for the device groups its acceptDevice() takes on,
+// their arrival, removal, model changes and vendor buttons.
+//
+// Thread: startListening(), stopListening() and destruction on the application thread.
+// acceptDevice() and onDeviceAdded() run on the application thread inside startListening() for
+// the devices present then, and on the event thread for devices that arrive later; every other
+// callback runs on the event thread or on a device group's reader thread. A subclass that
+// touches user-interface objects hands the call over to its own thread.
+//
+// Ownership: the listener owns its device groups. The process's HIDEventsThread must exist
+// before the first listener is constructed and outlive the last one.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "device/DeviceDescriptor.h"
+#include "device/MouseButtonEvent.h"
+
+class DornicComposite;
+class HIDEventsThread;
+
+class DornicDevicesInterface {
+ public:
+  DornicDevicesInterface();
+  // Stops listening (see stopListening) and destroys every group.
+  virtual ~DornicDevicesInterface();
+  DornicDevicesInterface(const DornicDevicesInterface&) = delete;
+  DornicDevicesInterface& operator=(const DornicDevicesInterface&) = delete;
+
+  // The callbacks; all do nothing here, and acceptDevice takes nothing on.
+  virtual bool acceptDevice(const DeviceDescriptor& device);
+  virtual void onDeviceAdded(const DeviceDescriptor& device);
+  virtual void onDeviceRemoved(const DeviceDescriptor& device);
+  virtual void onModelChanged(const DeviceDescriptor& device);
+  virtual void onWheel(const DeviceDescriptor& device, unsigned value);
+  virtual void onButtonEvent(const DeviceDescriptor& device, MouseButtonEvent_t code);
+  virtual void onMotion(const DeviceDescriptor& device, int dx, int dy);
+  virtual void onReport(const DeviceDescriptor& device, int reportId, int value);
+
+  // Takes on the accepted groups present now, registers with the event thread and starts it
+  // when it is not running. Problems go to the console; the listener carries on with what works.
+  void startListening();
+
+  // Unregisters from the event thread (which ends when no listener remains) and detaches from
+  // every group, so that no callback runs once this returns. Idempotent. A subclass calls it
+  // first in its own destructor: the base destructor runs too late to keep callbacks off a
+  // half-destroyed subclass.
+  void stopListening();
+
+  // Takes on or drops the group of one interface; the descriptor carries its group id and
+  // vendor id. Called by startListening and by the event thread on arrival and removal.
+  void addDevice(const DeviceDescriptor& device);
+  void removeDevice(const DeviceDescriptor& device);
+
+  // Raw mouse input of any mouse, from the event thread: the descriptor is enriched by the
+  // group when this listener has it, and the callback is made either way.
+  void dispatchMotion(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId, int x, int y);
+  void dispatchButton(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId,
+                      MouseButtonEvent_t code);
+  void dispatchWheel(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId, unsigned value);
+
+  // One vendor input report of a group (bytes 0 and 1, signed), from the group's reader.
+  void onVendorReport(std::uint32_t groupId, int reportId, int value);
+
+ private:
+  HIDEventsThread* m_eventsThread;
+  std::map<std::uint32_t, std::unique_ptr<DornicComposite>> m_groups;
+  std::mutex m_groupsLock;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// A process-wide instance registered by the object itself: the constructor of T makes itself
+// the instance, its destructor clears it. No creation on demand.
+//
+// Thread: instance() may be read from any thread while the object lives.
+
+#include <atomic>
+
+namespace Dornic {
+
+template <typename T>
+class Singleton {
+ public:
+  static T* instance() { return s_instance.load(std::memory_order_acquire); }
+
+ protected:
+  Singleton() { s_instance.store(static_cast<T*>(this), std::memory_order_release); }
+  ~Singleton() { s_instance.store(nullptr, std::memory_order_release); }
+  Singleton(const Singleton&) = delete;
+  Singleton& operator=(const Singleton&) = delete;
+
+ private:
+  static inline std::atomic<T*> s_instance{nullptr};
+};
+
+}  // namespace Dornic
