@@ -1,11 +1,172 @@
-// Placeholder bodies: the device layer fills these in.
 #include "device/HIDEventsThread.h"
 
-HIDEventsThread::HIDEventsThread() = default;
-HIDEventsThread::~HIDEventsThread() = default;
-bool HIDEventsThread::isRunning() const { return false; }
-bool HIDEventsThread::isStopped() const { return true; }
-void HIDEventsThread::registerListener(DornicDevicesInterface*) {}
-void HIDEventsThread::unregisterListener(DornicDevicesInterface*) {}
-void HIDEventsThread::startIfIdle() {}
-void HIDEventsThread::stopIfIdle() {}
+#include <Poco/Activity.h>
+#include <Poco/AutoPtr.h>
+#include <Poco/Exception.h>
+#include <Poco/Notification.h>
+#include <Poco/NotificationQueue.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <utility>
+
+#include "device/DeviceIdentity.h"
+#include "device/DornicDevicesInterface.h"
+#include "platform/hotplug.h"
+#include "platform/log.h"
+#include "platform/rawpointer.h"
+
+namespace {
+
+constexpr const char* kCategory = "veltrio.overlay.device";
+
+// A device that has just arrived is given this long, per listener, before it is opened.
+constexpr auto kArrivalSettle = std::chrono::milliseconds(100);
+
+// The registered listeners. The raw input dispatch and the arrival and removal handling hold
+// the lock while they call into a listener, so once unregisterListener returns the event thread
+// no longer touches that listener.
+std::set<DornicDevicesInterface*> g_listeners;
+std::mutex g_listenersLock;
+
+// What the monitors hand to the event thread.
+struct PointerNote : Poco::Notification {
+  explicit PointerNote(platform::RawPointerEvent e) : event(std::move(e)) {}
+  platform::RawPointerEvent event;
+};
+struct HotplugNote : Poco::Notification {
+  HotplugNote(platform::HotplugEvent e, std::string n) : event(e), node(std::move(n)) {}
+  platform::HotplugEvent event;
+  std::string node;
+};
+struct QuitNote : Poco::Notification {};
+
+// Raw input button flags in the order they are dispatched, with their button codes.
+constexpr std::array<std::pair<std::uint16_t, MouseButtonEvent_t>, 6> kButtonFlags{{
+    {platform::kPointerLeftDown, 1},
+    {platform::kPointerLeftUp, 2},
+    {platform::kPointerMiddleDown, 3},
+    {platform::kPointerMiddleUp, 4},
+    {platform::kPointerRightDown, 5},
+    {platform::kPointerRightUp, 6},
+}};
+
+void DispatchPointer(const platform::RawPointerEvent& event) {
+  const InterfaceIdentity source = IdentifyInputSource(event.device);
+  std::lock_guard lock(g_listenersLock);
+  for (DornicDevicesInterface* listener : g_listeners) {
+    if (event.dx != 0 || event.dy != 0)
+      listener->dispatchMotion(source.groupId, source.vendorId, source.productId, event.dx, event.dy);
+    if (event.buttonFlags == 0 || event.rawButtons != 0) continue;
+    for (const auto& [flag, code] : kButtonFlags)
+      if (event.buttonFlags & flag) listener->dispatchButton(source.groupId, source.vendorId, source.productId, code);
+    if (event.buttonFlags & platform::kPointerWheel)
+      listener->dispatchWheel(source.groupId, source.vendorId, source.productId, event.buttonData);
+  }
+}
+
+void HandleHotplug(platform::HotplugEvent event, const std::string& node) {
+  const bool arrival = event == platform::HotplugEvent::Arrival;
+  const InterfaceIdentity identity = arrival ? IdentifyArrivedNode(node) : IdentifyRemovedNode(node);
+  if (!identity.valid) return;
+  DeviceDescriptor device;
+  device.groupId = identity.groupId;
+  device.vendorId = identity.vendorId;
+  std::lock_guard lock(g_listenersLock);
+  for (DornicDevicesInterface* listener : g_listeners) {
+    if (arrival) {
+      std::this_thread::sleep_for(kArrivalSettle);
+      listener->addDevice(device);
+    } else {
+      listener->removeDevice(device);
+    }
+  }
+}
+
+}  // namespace
+
+struct HIDEventsThread::Loop {
+  explicit Loop(HIDEventsThread* owner) : activity(owner, &HIDEventsThread::eventLoop) {}
+
+  Poco::Activity<HIDEventsThread> activity;
+  Poco::NotificationQueue queue;
+  // Serialises starting and stopping, so that a start during a stop waits for the old loop
+  // to end instead of finding it "running" and leaving nothing to run.
+  std::mutex control;
+};
+
+HIDEventsThread::HIDEventsThread() : m_loop(std::make_unique<Loop>(this)) {}
+
+HIDEventsThread::~HIDEventsThread() {
+  std::lock_guard lock(m_loop->control);
+  stop();
+}
+
+bool HIDEventsThread::isRunning() const { return m_loop->activity.isRunning(); }
+bool HIDEventsThread::isStopped() const { return m_loop->activity.isStopped(); }
+
+void HIDEventsThread::registerListener(DornicDevicesInterface* listener) {
+  std::lock_guard lock(g_listenersLock);
+  g_listeners.insert(listener);
+}
+
+void HIDEventsThread::unregisterListener(DornicDevicesInterface* listener) {
+  std::lock_guard lock(g_listenersLock);
+  g_listeners.erase(listener);
+}
+
+void HIDEventsThread::startIfIdle() {
+  std::lock_guard lock(m_loop->control);
+  if (isRunning() && isStopped()) m_loop->activity.wait();
+  if (isRunning()) return;
+  try {
+    m_loop->activity.start();
+  } catch (const Poco::Exception& error) {
+    platform::LogWarning(kCategory, "device event thread not started: " + error.displayText());
+  }
+}
+
+void HIDEventsThread::stopIfIdle() {
+  std::lock_guard lock(m_loop->control);
+  {
+    std::lock_guard listeners(g_listenersLock);
+    if (!g_listeners.empty()) return;
+  }
+  if (isStopped()) return;
+  stop();
+}
+
+// With the control lock held.
+void HIDEventsThread::stop() {
+  m_loop->activity.stop();
+  m_loop->queue.enqueueNotification(new QuitNote);
+  m_loop->activity.wait();
+}
+
+void HIDEventsThread::eventLoop() {
+  Poco::NotificationQueue& queue = m_loop->queue;
+  queue.clear();  // left over from an earlier run
+  auto hotplug = platform::HotplugMonitor::Start([&queue](platform::HotplugEvent event, const std::string& node) {
+    queue.enqueueNotification(new HotplugNote(event, node));
+  });
+  if (!hotplug) std::fputs("Internal error: Can't register device plug/unplug notification\n", stderr);
+  auto pointer = platform::RawPointerMonitor::Start(
+      [&queue](const platform::RawPointerEvent& event) { queue.enqueueNotification(new PointerNote(event)); });
+  if (!pointer) std::fputs("Internal error: Can't register device events notification\n", stderr);
+
+  while (!isStopped()) {
+    Poco::AutoPtr<Poco::Notification> note(queue.waitDequeueNotification());
+    if (!note || dynamic_cast<QuitNote*>(note.get())) continue;
+    if (auto* input = dynamic_cast<PointerNote*>(note.get()))
+      DispatchPointer(input->event);
+    else if (auto* change = dynamic_cast<HotplugNote*>(note.get()))
+      HandleHotplug(change->event, change->node);
+  }
+  pointer.reset();
+  hotplug.reset();
+  queue.clear();
+}
