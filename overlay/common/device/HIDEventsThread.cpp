@@ -6,7 +6,6 @@
 #include <Poco/Notification.h>
 #include <Poco/NotificationQueue.h>
 
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -16,6 +15,7 @@
 
 #include "device/DeviceIdentity.h"
 #include "device/DornicDevicesInterface.h"
+#include "device/PointerDispatch.h"
 #include "platform/hotplug.h"
 #include "platform/log.h"
 #include "platform/rawpointer.h"
@@ -45,28 +45,10 @@ struct HotplugNote : Poco::Notification {
 };
 struct QuitNote : Poco::Notification {};
 
-// Raw input button flags in the order they are dispatched, with their button codes.
-constexpr std::array<std::pair<std::uint16_t, MouseButtonEvent_t>, 6> kButtonFlags{{
-    {platform::kPointerLeftDown, 1},
-    {platform::kPointerLeftUp, 2},
-    {platform::kPointerMiddleDown, 3},
-    {platform::kPointerMiddleUp, 4},
-    {platform::kPointerRightDown, 5},
-    {platform::kPointerRightUp, 6},
-}};
-
 void DispatchPointer(const platform::RawPointerEvent& event) {
   const InterfaceIdentity source = IdentifyInputSource(event.device);
   std::lock_guard lock(g_listenersLock);
-  for (DornicDevicesInterface* listener : g_listeners) {
-    if (event.dx != 0 || event.dy != 0)
-      listener->dispatchMotion(source.groupId, source.vendorId, source.productId, event.dx, event.dy);
-    if (event.buttonFlags == 0 || event.rawButtons != 0) continue;
-    for (const auto& [flag, code] : kButtonFlags)
-      if (event.buttonFlags & flag) listener->dispatchButton(source.groupId, source.vendorId, source.productId, code);
-    if (event.buttonFlags & platform::kPointerWheel)
-      listener->dispatchWheel(source.groupId, source.vendorId, source.productId, event.buttonData);
-  }
+  for (DornicDevicesInterface* listener : g_listeners) DispatchPointerEvent(*listener, source, event);
 }
 
 void HandleHotplug(platform::HotplugEvent event, const std::string& node) {
