@@ -2,6 +2,7 @@
 
 #include <Poco/Activity.h>
 #include <Poco/AutoPtr.h>
+#include <Poco/Event.h>
 #include <Poco/Exception.h>
 #include <Poco/Notification.h>
 #include <Poco/NotificationQueue.h>
@@ -26,6 +27,7 @@ constexpr const char* kCategory = "veltrio.overlay.device";
 
 // A device that has just arrived is given this long, per listener, before it is opened.
 constexpr auto kArrivalSettle = std::chrono::milliseconds(100);
+constexpr long kStartWaitMs = 5000;
 
 // The registered listeners. The raw input dispatch and the arrival and removal handling hold
 // the lock while they call into a listener, so once unregisterListener returns the event thread
@@ -76,6 +78,9 @@ struct HIDEventsThread::Loop {
 
   Poco::Activity<HIDEventsThread> activity;
   Poco::NotificationQueue queue;
+  // Set once the loop watches for arrivals, so that a device plugged in after startListening
+  // returns is never missed.
+  Poco::Event listening{Poco::Event::EVENT_MANUALRESET};
   // Serialises starting and stopping, so that a start during a stop waits for the old loop
   // to end instead of finding it "running" and leaving nothing to run.
   std::mutex control;
@@ -105,11 +110,14 @@ void HIDEventsThread::startIfIdle() {
   std::lock_guard lock(m_loop->control);
   if (isRunning() && isStopped()) m_loop->activity.wait();
   if (isRunning()) return;
+  m_loop->listening.reset();
   try {
     m_loop->activity.start();
   } catch (const Poco::Exception& error) {
     platform::LogWarning(kCategory, "device event thread not started: " + error.displayText());
+    return;
   }
+  if (!m_loop->listening.tryWait(kStartWaitMs)) platform::LogWarning(kCategory, "device event thread slow to start");
 }
 
 void HIDEventsThread::stopIfIdle() {
@@ -139,6 +147,7 @@ void HIDEventsThread::eventLoop() {
   auto pointer = platform::RawPointerMonitor::Start(
       [&queue](const platform::RawPointerEvent& event) { queue.enqueueNotification(new PointerNote(event)); });
   if (!pointer) std::fputs("Internal error: Can't register device events notification\n", stderr);
+  m_loop->listening.set();
 
   while (!isStopped()) {
     Poco::AutoPtr<Poco::Notification> note(queue.waitDequeueNotification());

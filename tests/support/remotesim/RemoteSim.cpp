@@ -668,6 +668,14 @@ bool RemoteSim::SendVendorReport(int handle, std::uint8_t reportId, std::uint8_t
   return Impl::SendInput(*it->second.nodes.front(), Report{reportId, value});
 }
 
+std::size_t RemoteSim::ExtraDeviceConnections(int handle) const {
+  std::lock_guard lock(impl_->mutex);
+  auto it = impl_->devices.find(handle);
+  if (handle == 0 || it == impl_->devices.end() || it->second.nodes.empty()) return 0;
+  Impl::AcceptPending(*it->second.nodes.front());
+  return it->second.nodes.front()->clients.size();
+}
+
 bool RemoteSim::SetLink(bool linked) {
   std::lock_guard lock(impl_->mutex);
   impl_->linked = linked;

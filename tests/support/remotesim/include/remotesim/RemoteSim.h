@@ -99,8 +99,11 @@ class RemoteSim {
   int AddOverlayRemote(std::uint16_t productId, std::uint8_t state = 0);
   // The state it answers with from now on; sends nothing.
   bool SetOverlayState(int handle, std::uint8_t state);
-  // One 2-byte input report of its vendor collection: {reportId, value}.
+  // One 2-byte input report of its vendor collection: {reportId, value}. Like a device, it
+  // reaches only the readers that have the node open by then.
   bool SendVendorReport(int handle, std::uint8_t reportId, std::uint8_t value);
+  // Open connections to an extra device's hidraw node (its first interface).
+  std::size_t ExtraDeviceConnections(int handle) const;
 
   // Remote state; each call sends one status report (Move also a mouse report and evdev events).
   bool SetLink(bool linked);
