@@ -72,7 +72,8 @@ class X11RawPointerMonitor final : public RawPointerMonitor {
     m_display = XOpenDisplay(nullptr);
     if (!m_display) return Fail("no X display");
     int event = 0, error = 0;
-    if (!XQueryExtension(m_display, "XInputExtension", &m_opcode, &event, &error)) return Fail("no XInput extension");
+    if (!XQueryExtension(m_display, "XInputExtension", &m_opcode, &event, &error))
+      return Fail("no XInput extension");
     int major = 2, minor = 2;
     if (XIQueryVersion(m_display, &major, &minor) != Success) return Fail("XInput 2.2 not available");
     unsigned char raw[XIMaskLen(XI_LASTEVENT)] = {};
@@ -81,7 +82,8 @@ class X11RawPointerMonitor final : public RawPointerMonitor {
     XISetMask(raw, XI_RawButtonRelease);
     unsigned char hierarchy[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(hierarchy, XI_HierarchyChanged);
-    XIEventMask masks[2] = {{XIAllMasterDevices, sizeof raw, raw}, {XIAllDevices, sizeof hierarchy, hierarchy}};
+    XIEventMask masks[2] = {{XIAllMasterDevices, sizeof raw, raw},
+                            {XIAllDevices, sizeof hierarchy, hierarchy}};
     XISelectEvents(m_display, DefaultRootWindow(m_display), masks, 2);
     XFlush(m_display);
     if (::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) return Fail("pipe: " + std::string(ErrorText(errno)));
@@ -103,14 +105,16 @@ class X11RawPointerMonitor final : public RawPointerMonitor {
         Handle(&event);
       }
       pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-      if (::poll(fds, 2, -1) < 0 && errno != EINTR) return LogWarning(kCategory, "poll: " + std::string(ErrorText(errno)));
+      if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+        return LogWarning(kCategory, "poll: " + std::string(ErrorText(errno)));
       if (fds[1].revents) return;
     }
   }
 
   void Handle(XEvent* event) {
     XGenericEventCookie* cookie = &event->xcookie;
-    if (cookie->type != GenericEvent || cookie->extension != m_opcode || !XGetEventData(m_display, cookie)) return;
+    if (cookie->type != GenericEvent || cookie->extension != m_opcode || !XGetEventData(m_display, cookie))
+      return;
     if (cookie->evtype == XI_HierarchyChanged)
       m_sources.clear();  // device ids may now name other devices
     else
@@ -152,15 +156,23 @@ class X11RawPointerMonitor final : public RawPointerMonitor {
 
   static bool Buttons(bool press, int button, RawPointerEvent* out) {
     switch (button) {
-      case 1: out->buttonFlags = press ? kPointerLeftDown : kPointerLeftUp; return true;
-      case 2: out->buttonFlags = press ? kPointerMiddleDown : kPointerMiddleUp; return true;
-      case 3: out->buttonFlags = press ? kPointerRightDown : kPointerRightUp; return true;
-      case 4: case 5:  // one wheel notch per press; the release means nothing
+      case 1:
+        out->buttonFlags = press ? kPointerLeftDown : kPointerLeftUp;
+        return true;
+      case 2:
+        out->buttonFlags = press ? kPointerMiddleDown : kPointerMiddleUp;
+        return true;
+      case 3:
+        out->buttonFlags = press ? kPointerRightDown : kPointerRightUp;
+        return true;
+      case 4:
+      case 5:  // one wheel notch per press; the release means nothing
         if (!press) return false;
         out->buttonFlags = kPointerWheel;
         out->buttonData = std::uint16_t(button == 4 ? kWheelDelta : -kWheelDelta);
         return true;
-      default: return false;
+      default:
+        return false;
     }
   }
 
@@ -189,8 +201,8 @@ class X11RawPointerMonitor final : public RawPointerMonitor {
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
     std::string node;
-    if (XIGetProperty(m_display, deviceId, property, 0, 1024, False, XA_STRING, &type, &format, &items, &after,
-                      &data) == Success &&
+    if (XIGetProperty(m_display, deviceId, property, 0, 1024, False, XA_STRING, &type, &format, &items,
+                      &after, &data) == Success &&
         type == XA_STRING && format == 8 && data)
       node.assign(reinterpret_cast<const char*>(data), items);
     if (data) XFree(data);

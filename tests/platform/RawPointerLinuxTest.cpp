@@ -57,7 +57,8 @@ class RawPointerTest : public ::testing::Test {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
-    monitor = platform::RawPointerMonitor::Start([this](const platform::RawPointerEvent& e) { recorder.Add(e); });
+    monitor =
+        platform::RawPointerMonitor::Start([this](const platform::RawPointerEvent& e) { recorder.Add(e); });
     ASSERT_NE(monitor, nullptr);
     // Until the first event arrives the selection may not be in force yet.
     ASSERT_TRUE(WaitForMotion());
@@ -102,10 +103,10 @@ TEST_F(RawPointerTest, ButtonsAndWheelAsRawInputFlags) {
     std::uint16_t flags;
     std::uint16_t data;
   } cases[] = {
-      {1, true, platform::kPointerLeftDown, 0},    {1, false, platform::kPointerLeftUp, 0},
-      {2, true, platform::kPointerMiddleDown, 0},  {2, false, platform::kPointerMiddleUp, 0},
-      {3, true, platform::kPointerRightDown, 0},   {3, false, platform::kPointerRightUp, 0},
-      {4, true, platform::kPointerWheel, 120},     {5, true, platform::kPointerWheel, 0xFF88},
+      {1, true, platform::kPointerLeftDown, 0},   {1, false, platform::kPointerLeftUp, 0},
+      {2, true, platform::kPointerMiddleDown, 0}, {2, false, platform::kPointerMiddleUp, 0},
+      {3, true, platform::kPointerRightDown, 0},  {3, false, platform::kPointerRightUp, 0},
+      {4, true, platform::kPointerWheel, 120},    {5, true, platform::kPointerWheel, 0xFF88},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "button " << c.button << (c.press ? " press" : " release"));
@@ -133,7 +134,8 @@ TEST(RawPointerStart, WithoutDisplayThereIsNoMonitor) {
 TEST(HidNodeOfInputNode, FollowsTheInputDeviceToItsHidrawNode) {
   remotesim::RemoteSim sim;
   const int remote = sim.AddOverlayRemote(16);
-  const std::string overlayNode = sim.ExtraDevicePath(remote, 0).substr(0, sim.ExtraDevicePath(remote, 0).rfind('#'));
+  const std::string overlayNode =
+      sim.ExtraDevicePath(remote, 0).substr(0, sim.ExtraDevicePath(remote, 0).rfind('#'));
   EXPECT_EQ(platform::HidNodeOfInputNode(sim.ExtraDeviceEventNode(remote)), overlayNode);
   EXPECT_EQ(platform::HidNodeOfInputNode(sim.MouseEventNode()), sim.MousePath());
   // The property names the real /dev; only the node's name counts.

@@ -25,7 +25,9 @@ long GroupNodeNumber(const std::string& path) {
   return number;
 }
 
-std::string NodeOf(const std::string& path) { return path.substr(0, path.rfind("#col")); }
+std::string NodeOf(const std::string& path) {
+  return path.substr(0, path.rfind("#col"));
+}
 
 class RememberedNodes {
  public:
@@ -59,7 +61,9 @@ RememberedNodes& Remembered() {
 }
 
 // The collections of a node share its group, so its first collection speaks for it.
-InterfaceIdentity IdentifyNode(const std::string& node) { return IdentifyInterface(node + "#col01"); }
+InterfaceIdentity IdentifyNode(const std::string& node) {
+  return IdentifyInterface(node + "#col01");
+}
 
 }  // namespace
 

@@ -25,7 +25,9 @@ DeviceInstance::DeviceInstance(std::string path) : m_path(std::move(path)) {
   m_valid = identity.valid;
 }
 
-DeviceInstance::~DeviceInstance() { closeHandle(); }
+DeviceInstance::~DeviceInstance() {
+  closeHandle();
+}
 
 void DeviceInstance::reset() {
   DeviceInstanceBase::reset();
@@ -66,12 +68,14 @@ const std::string& DeviceInstance::versionText() {
 
 int DeviceInstance::queryState() {
   platform::HidDevice* device = nullptr;
-  if (platform::HidOpen(m_path, platform::kHidAccessRead, &device) != platform::kHidSuccess) return kUnknownState;
+  if (platform::HidOpen(m_path, platform::kHidAccessRead, &device) != platform::kHidSuccess)
+    return kUnknownState;
   // At least the id and the state byte, whatever length the capabilities claim.
   std::vector<std::uint8_t> buffer(std::max<std::size_t>(inputReportLength(), 2), 0);
   buffer[0] = kStateReportId;
   std::size_t transferred = 0;
-  const platform::HidStatus status = platform::HidGetInputReport(device, buffer.data(), buffer.size(), &transferred);
+  const platform::HidStatus status =
+      platform::HidGetInputReport(device, buffer.data(), buffer.size(), &transferred);
   platform::HidClose(device);
   if (status != platform::kHidSuccess) {
     std::printf("Error: %d\n", int(status));
@@ -89,9 +93,8 @@ void DeviceInstance::closeHandle() {
 int DeviceInstance::readReport(std::uint8_t* buffer) {
   const std::size_t length = inputReportLength();
   if (length == 0) return -1;
-  if (!m_handle &&
-      platform::HidOpen(m_path, platform::kHidAccessRead | platform::kHidAccessWrite, &m_handle) !=
-          platform::kHidSuccess)
+  if (!m_handle && platform::HidOpen(m_path, platform::kHidAccessRead | platform::kHidAccessWrite,
+                                     &m_handle) != platform::kHidSuccess)
     return -1;
   while (!m_readStop) {
     std::size_t transferred = 0;

@@ -6,10 +6,14 @@
 std::uint32_t ModelCodeFor(std::uint32_t productId, int state) {
   if (productId == 15) {
     switch (state) {
-      case 4: return 2;
-      case 5: return 13;
-      case 11: return 18;
-      default: return 15;
+      case 4:
+        return 2;
+      case 5:
+        return 13;
+      case 11:
+        return 18;
+      default:
+        return 15;
     }
   }
   if (productId == 16) return 12;
@@ -18,10 +22,20 @@ std::uint32_t ModelCodeFor(std::uint32_t productId, int state) {
 
 VendorCollection VendorCollectionFor(std::uint32_t productId) {
   switch (productId) {
-    case 1: case 2: case 12: case 18: return {0xFF00, 1};
-    case 13: case 15: case 16: case 19: return {0xFF02, 1};
-    case 2310: return {0xFF01, 1};
-    default: return {};
+    case 1:
+    case 2:
+    case 12:
+    case 18:
+      return {0xFF00, 1};
+    case 13:
+    case 15:
+    case 16:
+    case 19:
+      return {0xFF02, 1};
+    case 2310:
+      return {0xFF01, 1};
+    default:
+      return {};
   }
 }
 
@@ -58,8 +72,8 @@ bool ValueButton(int value, const std::array<ButtonCodes, 4>& table, std::vector
 
 }  // namespace
 
-VendorReportEffect DecodeVendorReport(std::uint32_t productId, std::uint32_t modelCode, int reportId, int value,
-                                      std::uint8_t lastButtons) {
+VendorReportEffect DecodeVendorReport(std::uint32_t productId, std::uint32_t modelCode, int reportId,
+                                      int value, std::uint8_t lastButtons) {
   VendorReportEffect effect;
   effect.modelCode = modelCode;
   effect.lastButtons = lastButtons;

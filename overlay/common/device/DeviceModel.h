@@ -11,9 +11,9 @@
 
 #include "device/MouseButtonEvent.h"
 
-inline constexpr int kStateReportId = 14;   // byte 1: the device state behind the model code
-inline constexpr int kButtonReportId = 5;   // byte 1: the vendor buttons
-inline constexpr int kUnknownState = 6;     // the state assumed when it cannot be asked for
+inline constexpr int kStateReportId = 14;  // byte 1: the device state behind the model code
+inline constexpr int kButtonReportId = 5;  // byte 1: the vendor buttons
+inline constexpr int kUnknownState = 6;    // the state assumed when it cannot be asked for
 inline constexpr const char* kUnknownVersion = "-1";
 
 // The model code of a product in a given state.
@@ -38,5 +38,5 @@ struct VendorReportEffect {
   bool passOn = false;                      // onReport(reportId, value)
   std::uint8_t lastButtons = 0;             // the group's last button byte afterwards
 };
-VendorReportEffect DecodeVendorReport(std::uint32_t productId, std::uint32_t modelCode, int reportId, int value,
-                                      std::uint8_t lastButtons);
+VendorReportEffect DecodeVendorReport(std::uint32_t productId, std::uint32_t modelCode, int reportId,
+                                      int value, std::uint8_t lastButtons);

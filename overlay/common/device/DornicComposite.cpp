@@ -21,13 +21,15 @@ constexpr long kLongestBackOffMs = 1000;
 
 }  // namespace
 
-DornicComposite::DornicComposite(std::uint32_t groupId) : m_groupId(groupId), m_reader(this, &DornicComposite::readVendorReports) {
+DornicComposite::DornicComposite(std::uint32_t groupId)
+    : m_groupId(groupId), m_reader(this, &DornicComposite::readVendorReports) {
   collectInterfaces();
   const VendorCollection vendor = VendorCollectionFor(m_productId);
   m_vendorUsagePage = vendor.usagePage;
   m_vendorUsage = vendor.usage;
   setModelCode(ModelCodeFor(m_productId, 0));
-  if (DeviceInstance* instance = vendorInstance()) setModelCode(ModelCodeFor(m_productId, instance->queryState()));
+  if (DeviceInstance* instance = vendorInstance())
+    setModelCode(ModelCodeFor(m_productId, instance->queryState()));
 }
 
 DornicComposite::~DornicComposite() {

@@ -21,9 +21,13 @@ DeviceDescriptor InterfaceDescriptor(const InterfaceIdentity& identity) {
 
 DornicDevicesInterface::DornicDevicesInterface() : m_eventsThread(HIDEventsThread::instance()) {}
 
-DornicDevicesInterface::~DornicDevicesInterface() { stopListening(); }
+DornicDevicesInterface::~DornicDevicesInterface() {
+  stopListening();
+}
 
-bool DornicDevicesInterface::acceptDevice(const DeviceDescriptor&) { return false; }
+bool DornicDevicesInterface::acceptDevice(const DeviceDescriptor&) {
+  return false;
+}
 void DornicDevicesInterface::onDeviceAdded(const DeviceDescriptor&) {}
 void DornicDevicesInterface::onDeviceRemoved(const DeviceDescriptor&) {}
 void DornicDevicesInterface::onModelChanged(const DeviceDescriptor&) {}
@@ -101,8 +105,8 @@ DeviceDescriptor InputDescriptor(std::uint32_t groupId, std::uint32_t vendorId, 
 
 }  // namespace
 
-void DornicDevicesInterface::dispatchMotion(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId,
-                                            int x, int y) {
+void DornicDevicesInterface::dispatchMotion(std::uint32_t groupId, std::uint32_t vendorId,
+                                            std::uint32_t productId, int x, int y) {
   DeviceDescriptor device = InputDescriptor(groupId, vendorId, productId);
   std::lock_guard lock(m_groupsLock);
   if (const auto it = m_groups.find(groupId); it != m_groups.end()) {
@@ -112,8 +116,8 @@ void DornicDevicesInterface::dispatchMotion(std::uint32_t groupId, std::uint32_t
   onMotion(device, x, y);
 }
 
-void DornicDevicesInterface::dispatchButton(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId,
-                                            MouseButtonEvent_t code) {
+void DornicDevicesInterface::dispatchButton(std::uint32_t groupId, std::uint32_t vendorId,
+                                            std::uint32_t productId, MouseButtonEvent_t code) {
   DeviceDescriptor device = InputDescriptor(groupId, vendorId, productId);
   std::lock_guard lock(m_groupsLock);
   if (const auto it = m_groups.find(groupId); it != m_groups.end()) {
@@ -123,8 +127,8 @@ void DornicDevicesInterface::dispatchButton(std::uint32_t groupId, std::uint32_t
   onButtonEvent(device, code);
 }
 
-void DornicDevicesInterface::dispatchWheel(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId,
-                                           unsigned value) {
+void DornicDevicesInterface::dispatchWheel(std::uint32_t groupId, std::uint32_t vendorId,
+                                           std::uint32_t productId, unsigned value) {
   DeviceDescriptor device = InputDescriptor(groupId, vendorId, productId);
   std::lock_guard lock(m_groupsLock);
   if (const auto it = m_groups.find(groupId); it != m_groups.end()) {

@@ -93,8 +93,12 @@ HIDEventsThread::~HIDEventsThread() {
   stop();
 }
 
-bool HIDEventsThread::isRunning() const { return m_loop->activity.isRunning(); }
-bool HIDEventsThread::isStopped() const { return m_loop->activity.isStopped(); }
+bool HIDEventsThread::isRunning() const {
+  return m_loop->activity.isRunning();
+}
+bool HIDEventsThread::isStopped() const {
+  return m_loop->activity.isStopped();
+}
 
 void HIDEventsThread::registerListener(DornicDevicesInterface* listener) {
   std::lock_guard lock(g_listenersLock);
@@ -117,7 +121,8 @@ void HIDEventsThread::startIfIdle() {
     platform::LogWarning(kCategory, "device event thread not started: " + error.displayText());
     return;
   }
-  if (!m_loop->listening.tryWait(kStartWaitMs)) platform::LogWarning(kCategory, "device event thread slow to start");
+  if (!m_loop->listening.tryWait(kStartWaitMs))
+    platform::LogWarning(kCategory, "device event thread slow to start");
 }
 
 void HIDEventsThread::stopIfIdle() {
@@ -140,12 +145,14 @@ void HIDEventsThread::stop() {
 void HIDEventsThread::eventLoop() {
   Poco::NotificationQueue& queue = m_loop->queue;
   queue.clear();  // left over from an earlier run
-  auto hotplug = platform::HotplugMonitor::Start([&queue](platform::HotplugEvent event, const std::string& node) {
-    queue.enqueueNotification(new HotplugNote(event, node));
-  });
+  auto hotplug =
+      platform::HotplugMonitor::Start([&queue](platform::HotplugEvent event, const std::string& node) {
+        queue.enqueueNotification(new HotplugNote(event, node));
+      });
   if (!hotplug) std::fputs("Internal error: Can't register device plug/unplug notification\n", stderr);
-  auto pointer = platform::RawPointerMonitor::Start(
-      [&queue](const platform::RawPointerEvent& event) { queue.enqueueNotification(new PointerNote(event)); });
+  auto pointer = platform::RawPointerMonitor::Start([&queue](const platform::RawPointerEvent& event) {
+    queue.enqueueNotification(new PointerNote(event));
+  });
   if (!pointer) std::fputs("Internal error: Can't register device events notification\n", stderr);
   m_loop->listening.set();
 

@@ -23,7 +23,8 @@ void DispatchPointerEvent(DornicDevicesInterface& listener, const InterfaceIdent
     listener.dispatchMotion(source.groupId, source.vendorId, source.productId, event.dx, event.dy);
   if (event.buttonFlags == 0 || event.rawButtons != 0) return;
   for (const auto& [flag, code] : kButtonFlags)
-    if (event.buttonFlags & flag) listener.dispatchButton(source.groupId, source.vendorId, source.productId, code);
+    if (event.buttonFlags & flag)
+      listener.dispatchButton(source.groupId, source.vendorId, source.productId, code);
   if (event.buttonFlags & platform::kPointerWheel)
     listener.dispatchWheel(source.groupId, source.vendorId, source.productId, event.buttonData);
 }

@@ -29,8 +29,8 @@ inline constexpr std::uint16_t kPointerWheel = 0x0400;
 inline constexpr std::uint16_t kWheelDelta = 120;  // one notch; buttonData holds -120 as 0xFF88
 
 struct RawPointerEvent {
-  std::string device;            // the source (Linux "/dev/hidrawN"), empty when not known
-  int dx = 0;                    // relative motion
+  std::string device;  // the source (Linux "/dev/hidrawN"), empty when not known
+  int dx = 0;          // relative motion
   int dy = 0;
   std::uint16_t buttonFlags = 0;  // kPointer* flags
   std::uint16_t buttonData = 0;   // with kPointerWheel: the signed wheel delta as 16 bits

@@ -61,7 +61,8 @@ TEST_F(OverlayDeviceTest, HidrawInterfacesOfOneNodeShareAGroup) {
   EXPECT_FALSE(IdentifyInterface(sim.ExtraDevicePath(remote, 0) + "x").valid);
 
   // A removed node is still known by what it was at its arrival.
-  const std::string node = sim.ExtraDevicePath(remote, 0).substr(0, sim.ExtraDevicePath(remote, 0).rfind('#'));
+  const std::string node =
+      sim.ExtraDevicePath(remote, 0).substr(0, sim.ExtraDevicePath(remote, 0).rfind('#'));
   EXPECT_EQ(IdentifyArrivedNode(node).groupId, first.groupId);
   sim.RemoveDevice(remote);
   const InterfaceIdentity removed = IdentifyRemovedNode(node);
@@ -211,8 +212,8 @@ TEST_F(OverlayDeviceTest, ModelChangesAndOtherReports) {
   EXPECT_EQ(listener.Of("added")[0].device.modelCode, 2u);
   ASSERT_TRUE(ReaderConnected(remote, listener));
 
-  ASSERT_TRUE(sim.SendVendorReport(remote, 14, 4));    // unchanged: nothing
-  ASSERT_TRUE(sim.SendVendorReport(remote, 14, 11));   // 18
+  ASSERT_TRUE(sim.SendVendorReport(remote, 14, 4));   // unchanged: nothing
+  ASSERT_TRUE(sim.SendVendorReport(remote, 14, 11));  // 18
   ASSERT_TRUE(sim.SendVendorReport(remote, 0x21, 0xFE));
   const auto reports = listener.WaitFor("report", 1);
   ASSERT_EQ(reports.size(), 1u);
@@ -247,8 +248,8 @@ TEST_F(OverlayDeviceTest, InputOfAGroupIsEnrichedOthersAreNot) {
   listener.dispatchMotion(0, 0, 0, 1, 1);
   const auto motion = listener.Of("motion");
   ASSERT_EQ(motion.size(), 2u);
-  EXPECT_EQ(motion[0].device.modelCode, 13u);         // the group's
-  EXPECT_EQ(motion[0].device.secondModelCode, 15u);   // ModelCodeFor(15, 0)
+  EXPECT_EQ(motion[0].device.modelCode, 13u);        // the group's
+  EXPECT_EQ(motion[0].device.secondModelCode, 15u);  // ModelCodeFor(15, 0)
   EXPECT_EQ(motion[0].device.version, "2.1.1");
   EXPECT_EQ(motion[0].a, 3);
   EXPECT_EQ(motion[0].b, -4);
@@ -308,11 +309,14 @@ TEST(PointerDispatchTest, MotionThenButtonsInOrderThenWheel) {
     std::vector<std::string> calls;
   } cases[] = {
       {"motion only", {"", 4, -2, 0, 0, 0}, {"motion 4 -2"}},
-      {"button and wheel", {"", 0, 0, platform::kPointerLeftDown | platform::kPointerWheel, 0xFF88, 0},
+      {"button and wheel",
+       {"", 0, 0, platform::kPointerLeftDown | platform::kPointerWheel, 0xFF88, 0},
        {"button 1", "wheel 65416"}},
-      {"all buttons in order", {"", 0, 0, 0x003F, 0, 0},
+      {"all buttons in order",
+       {"", 0, 0, 0x003F, 0, 0},
        {"button 1", "button 2", "button 3", "button 4", "button 5", "button 6"}},
-      {"right and middle", {"", 1, 0, platform::kPointerRightUp | platform::kPointerMiddleDown, 0, 0},
+      {"right and middle",
+       {"", 1, 0, platform::kPointerRightUp | platform::kPointerMiddleDown, 0, 0},
        {"motion 1 0", "button 3", "button 6"}},
       {"device button state: motion only", {"", 2, 2, platform::kPointerLeftDown, 0, 1}, {"motion 2 2"}},
       {"nothing", {"", 0, 0, 0, 0, 0}, {}},

@@ -60,7 +60,8 @@ class PointerInputTest : public ::testing::Test {
 TEST_F(PointerInputTest, EveryListenerReceivesMotionOfAnyMouse) {
   Move(6, -2);
   for (auto& listener : listeners) {
-    ASSERT_TRUE(listener->WaitUntil([](const Callback& c) { return c.kind == "motion" && c.a == 6 && c.b == -2; }));
+    ASSERT_TRUE(
+        listener->WaitUntil([](const Callback& c) { return c.kind == "motion" && c.a == 6 && c.b == -2; }));
     const Callback motion = listener->Of("motion").back();
     EXPECT_EQ(motion.device.version, "-1");  // no group of the listener's
     EXPECT_EQ(motion.device.groupId, 0u);
@@ -83,7 +84,7 @@ TEST_F(PointerInputTest, ButtonsThenWheelInOrder) {
     for (const Callback& c : listener->All())
       if (c.kind != "motion") order.push_back(c.kind + " " + std::to_string(c.a));
     EXPECT_EQ(order, (std::vector<std::string>{"button 1", "wheel 120", "button 2", "button 5", "wheel 65416",
-                                                "button 6"}));
+                                               "button 6"}));
   }
 }
 

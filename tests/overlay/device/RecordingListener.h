@@ -31,12 +31,18 @@ class RecordingListener : public DornicDevicesInterface {
   void onDeviceAdded(const DeviceDescriptor& device) override { Record({"added", device}); }
   void onDeviceRemoved(const DeviceDescriptor& device) override { Record({"removed", device}); }
   void onModelChanged(const DeviceDescriptor& device) override { Record({"model", device}); }
-  void onWheel(const DeviceDescriptor& device, unsigned value) override { Record({"wheel", device, int(value)}); }
+  void onWheel(const DeviceDescriptor& device, unsigned value) override {
+    Record({"wheel", device, int(value)});
+  }
   void onButtonEvent(const DeviceDescriptor& device, MouseButtonEvent_t code) override {
     Record({"button", device, code});
   }
-  void onMotion(const DeviceDescriptor& device, int dx, int dy) override { Record({"motion", device, dx, dy}); }
-  void onReport(const DeviceDescriptor& device, int id, int value) override { Record({"report", device, id, value}); }
+  void onMotion(const DeviceDescriptor& device, int dx, int dy) override {
+    Record({"motion", device, dx, dy});
+  }
+  void onReport(const DeviceDescriptor& device, int id, int value) override {
+    Record({"report", device, id, value});
+  }
 
   std::vector<Callback> All() const {
     std::lock_guard lock(m_lock);
