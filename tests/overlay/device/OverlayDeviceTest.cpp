@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -268,6 +269,24 @@ TEST_F(OverlayDeviceTest, UnplugWhileReadingEndsTheReaderPromptly) {
   listener.stopListening();
   EXPECT_LT(std::chrono::steady_clock::now() - stop, 2s);
   listener.stopListening();  // again: nothing left to do
+}
+
+TEST_F(OverlayDeviceTest, NoCallbackAfterStopListeningWhileReportsFlow) {
+  const int remote = sim.AddOverlayRemote(16);
+  RecordingListener listener;
+  listener.startListening();
+  ASSERT_TRUE(ReaderConnected(remote, listener));
+  std::atomic<bool> sending{true};
+  std::thread device([&] {
+    for (std::uint8_t value = 0; sending; value ^= 0x08) sim.SendVendorReport(remote, 5, value);
+  });
+  ASSERT_FALSE(listener.WaitFor("button", 10).empty());
+  listener.Close();  // a reader is delivering right now, most likely
+  sim.SendVendorReport(remote, 5, 0x08);
+  sending = false;
+  device.join();
+  sim.RemoveDevice(remote);
+  EXPECT_EQ(listener.LateCallbacks(), 0);
 }
 
 TEST_F(OverlayDeviceTest, LastListenerEndsTheEventThreadAndANewOneRestartsIt) {

@@ -2,6 +2,7 @@
 // A listener that records every callback, for tests that wait for what the device layer
 // delivers.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -77,6 +78,13 @@ class RecordingListener : public DornicDevicesInterface {
     });
   }
 
+  // Stops listening and from then on counts every callback that still arrives.
+  void Close() {
+    stopListening();
+    m_closed = true;
+  }
+  int LateCallbacks() const { return m_late; }
+
   void Clear() {
     std::lock_guard lock(m_lock);
     m_calls.clear();
@@ -89,6 +97,7 @@ class RecordingListener : public DornicDevicesInterface {
     return n;
   }
   void Record(Callback call) {
+    if (m_closed) ++m_late;
     call.thread = std::this_thread::get_id();
     {
       std::lock_guard lock(m_lock);
@@ -98,6 +107,8 @@ class RecordingListener : public DornicDevicesInterface {
   }
 
   bool m_accept;
+  std::atomic<bool> m_closed{false};
+  std::atomic<int> m_late{0};
   mutable std::mutex m_lock;
   mutable std::condition_variable m_changed;
   std::vector<Callback> m_calls;
