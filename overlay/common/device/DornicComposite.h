@@ -8,7 +8,6 @@
 // attachListener to the detachListener that stops it, and calls onVendorReport of the attached
 // listeners with the listener lock held. Destruction stops the reader first.
 
-#include <Poco/Activity.h>
 #include <Poco/Event.h>
 
 #include <atomic>
@@ -21,6 +20,7 @@
 
 #include "device/DeviceDescriptor.h"
 #include "device/DeviceInstance.h"
+#include "device/PooledActivity.h"
 
 class DornicDevicesInterface;
 
@@ -71,6 +71,6 @@ class DornicComposite {
   std::set<DornicDevicesInterface*> m_listeners;
   std::mutex m_instancesLock;
   std::mutex m_listenersLock;
-  Poco::Activity<DornicComposite> m_reader;
+  PooledActivity<DornicComposite> m_reader;
   Poco::Event m_readerWake;  // cuts a back-off short when the reader is stopped
 };

@@ -1,22 +1,22 @@
 #include "device/HIDEventsThread.h"
 
-#include <Poco/Activity.h>
-#include <Poco/AutoPtr.h>
 #include <Poco/Event.h>
 #include <Poco/Exception.h>
-#include <Poco/Notification.h>
-#include <Poco/NotificationQueue.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <set>
 #include <thread>
 #include <utility>
+#include <variant>
 
 #include "device/DeviceIdentity.h"
 #include "device/DornicDevicesInterface.h"
 #include "device/PointerDispatch.h"
+#include "device/PooledActivity.h"
 #include "platform/hotplug.h"
 #include "platform/log.h"
 #include "platform/rawpointer.h"
@@ -35,17 +35,40 @@ constexpr long kStartWaitMs = 5000;
 std::set<DornicDevicesInterface*> g_listeners;
 std::mutex g_listenersLock;
 
-// What the monitors hand to the event thread.
-struct PointerNote : Poco::Notification {
-  explicit PointerNote(platform::RawPointerEvent e) : event(std::move(e)) {}
-  platform::RawPointerEvent event;
-};
-struct HotplugNote : Poco::Notification {
-  HotplugNote(platform::HotplugEvent e, std::string n) : event(e), node(std::move(n)) {}
+// What the monitors hand to the event thread, in arrival order; a quit request ends the loop.
+struct HotplugChange {
   platform::HotplugEvent event;
   std::string node;
 };
-struct QuitNote : Poco::Notification {};
+struct QuitRequest {};
+using Note = std::variant<platform::RawPointerEvent, HotplugChange, QuitRequest>;
+
+class NoteQueue {
+ public:
+  void push(Note note) {
+    {
+      std::lock_guard lock(m_lock);
+      m_notes.push_back(std::move(note));
+    }
+    m_ready.notify_one();
+  }
+  Note pop() {
+    std::unique_lock lock(m_lock);
+    m_ready.wait(lock, [this] { return !m_notes.empty(); });
+    Note note = std::move(m_notes.front());
+    m_notes.pop_front();
+    return note;
+  }
+  void clear() {
+    std::lock_guard lock(m_lock);
+    m_notes.clear();
+  }
+
+ private:
+  std::mutex m_lock;
+  std::condition_variable m_ready;
+  std::deque<Note> m_notes;
+};
 
 void DispatchPointer(const platform::RawPointerEvent& event) {
   const InterfaceIdentity source = IdentifyInputSource(event.device);
@@ -76,8 +99,8 @@ void HandleHotplug(platform::HotplugEvent event, const std::string& node) {
 struct HIDEventsThread::Loop {
   explicit Loop(HIDEventsThread* owner) : activity(owner, &HIDEventsThread::eventLoop) {}
 
-  Poco::Activity<HIDEventsThread> activity;
-  Poco::NotificationQueue queue;
+  PooledActivity<HIDEventsThread> activity;
+  NoteQueue queue;
   // Set once the loop watches for arrivals, so that a device plugged in after startListening
   // returns is never missed.
   Poco::Event listening{Poco::Event::EVENT_MANUALRESET};
@@ -138,30 +161,28 @@ void HIDEventsThread::stopIfIdle() {
 // With the control lock held.
 void HIDEventsThread::stop() {
   m_loop->activity.stop();
-  m_loop->queue.enqueueNotification(new QuitNote);
+  m_loop->queue.push(QuitRequest{});
   m_loop->activity.wait();
 }
 
 void HIDEventsThread::eventLoop() {
-  Poco::NotificationQueue& queue = m_loop->queue;
+  NoteQueue& queue = m_loop->queue;
   queue.clear();  // left over from an earlier run
   auto hotplug =
       platform::HotplugMonitor::Start([&queue](platform::HotplugEvent event, const std::string& node) {
-        queue.enqueueNotification(new HotplugNote(event, node));
+        queue.push(HotplugChange{event, node});
       });
   if (!hotplug) std::fputs("Internal error: Can't register device plug/unplug notification\n", stderr);
-  auto pointer = platform::RawPointerMonitor::Start([&queue](const platform::RawPointerEvent& event) {
-    queue.enqueueNotification(new PointerNote(event));
-  });
+  auto pointer = platform::RawPointerMonitor::Start(
+      [&queue](const platform::RawPointerEvent& event) { queue.push(event); });
   if (!pointer) std::fputs("Internal error: Can't register device events notification\n", stderr);
   m_loop->listening.set();
 
   while (!isStopped()) {
-    Poco::AutoPtr<Poco::Notification> note(queue.waitDequeueNotification());
-    if (!note || dynamic_cast<QuitNote*>(note.get())) continue;
-    if (auto* input = dynamic_cast<PointerNote*>(note.get()))
-      DispatchPointer(input->event);
-    else if (auto* change = dynamic_cast<HotplugNote*>(note.get()))
+    const Note note = queue.pop();
+    if (const auto* input = std::get_if<platform::RawPointerEvent>(&note))
+      DispatchPointer(*input);
+    else if (const auto* change = std::get_if<HotplugChange>(&note))
       HandleHotplug(change->event, change->node);
   }
   pointer.reset();
