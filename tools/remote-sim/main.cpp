@@ -7,6 +7,8 @@
 //   link on|off          model N              press|release media1|media2|media3|gesture
 //   move DX DY           report HEX...        consumer USAGE       unplug    plug
 //   add novendor|mouse   wait MS              # comment
+//   overlay PID [STATE]  (an overlay-family remote; prints its handle)
+//   vendor HANDLE ID VALUE   state HANDLE STATE   remove HANDLE
 // Every output report the remote receives is printed as "received HH HH ...". Point Veltrio at
 // the root with VELTRIO_DEVICE_ROOT=DIR. Exit status 2 for a bad command line or command.
 
@@ -72,6 +74,19 @@ bool Run(remotesim::RemoteSim& sim, const std::string& line) {
   if (command == "unplug") return sim.Unplug(), Say("unplugged"), true;
   if (command == "plug") return sim.Plug(), Say("plugged " + sim.VendorPath()), true;
   if (command == "add" && ParseExtra(a, &extra)) return Say("added " + sim.ExtraDevicePath(sim.AddDevice(extra))), true;
+  long z = 0;
+  std::string c;
+  if (command == "overlay" && ParseNumber(a, &x, 0) && x >= 0 && x <= 0xFFFF) {
+    if (!b.empty() && (!ParseNumber(b, &y, 0) || y < 0 || y > 255)) return false;
+    const int handle = sim.AddOverlayRemote(std::uint16_t(x), std::uint8_t(b.empty() ? 0 : y));
+    return Say("added " + sim.ExtraDevicePath(handle) + " handle " + std::to_string(handle)), true;
+  }
+  if (command == "vendor" && ParseNumber(a, &x) && ParseNumber(b, &y, 0) && (words >> c) &&
+      ParseNumber(c, &z, 0) && y >= 0 && y <= 255 && z >= -128 && z <= 255)
+    return sim.SendVendorReport(int(x), std::uint8_t(y), std::uint8_t(z)), true;
+  if (command == "state" && ParseNumber(a, &x) && ParseNumber(b, &y, 0) && y >= 0 && y <= 255)
+    return sim.SetOverlayState(int(x), std::uint8_t(y)), true;
+  if (command == "remove" && ParseNumber(a, &x)) return sim.RemoveDevice(int(x)), true;
   if (command == "wait" && ParseNumber(a, &x) && x >= 0)
     return std::this_thread::sleep_for(std::chrono::milliseconds(x)), true;
   if (command == "report") {

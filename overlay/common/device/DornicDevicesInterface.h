@@ -8,7 +8,9 @@
 // acceptDevice() and onDeviceAdded() run on the application thread inside startListening() for
 // the devices present then, and on the event thread for devices that arrive later; every other
 // callback runs on the event thread or on a device group's reader thread. A subclass that
-// touches user-interface objects hands the call over to its own thread.
+// touches user-interface objects hands the call over to its own thread. Input callbacks run
+// with the listener's group lock held and arrivals with the listener registry's lock held, so a
+// callback must not call startListening, stopListening, addDevice or removeDevice itself.
 //
 // Ownership: the listener owns its device groups. The process's HIDEventsThread must exist
 // before the first listener is constructed and outlive the last one.

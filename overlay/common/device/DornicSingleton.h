@@ -11,16 +11,18 @@ namespace Dornic {
 template <typename T>
 class Singleton {
  public:
-  static T* instance() { return s_instance.load(std::memory_order_acquire); }
+  // The cast is made on reading, once T is whole; T's own constructor has not run yet when
+  // ours registers the object.
+  static T* instance() { return static_cast<T*>(s_instance.load(std::memory_order_acquire)); }
 
  protected:
-  Singleton() { s_instance.store(static_cast<T*>(this), std::memory_order_release); }
+  Singleton() { s_instance.store(this, std::memory_order_release); }
   ~Singleton() { s_instance.store(nullptr, std::memory_order_release); }
   Singleton(const Singleton&) = delete;
   Singleton& operator=(const Singleton&) = delete;
 
  private:
-  static inline std::atomic<T*> s_instance{nullptr};
+  static inline std::atomic<Singleton*> s_instance{nullptr};
 };
 
 }  // namespace Dornic

@@ -1,11 +1,191 @@
-// Placeholder bodies: the device layer fills these in.
 #include "device/HIDEventsThread.h"
 
-HIDEventsThread::HIDEventsThread() = default;
-HIDEventsThread::~HIDEventsThread() = default;
-bool HIDEventsThread::isRunning() const { return false; }
-bool HIDEventsThread::isStopped() const { return true; }
-void HIDEventsThread::registerListener(DornicDevicesInterface*) {}
-void HIDEventsThread::unregisterListener(DornicDevicesInterface*) {}
-void HIDEventsThread::startIfIdle() {}
-void HIDEventsThread::stopIfIdle() {}
+#include <Poco/Event.h>
+#include <Poco/Exception.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <utility>
+#include <variant>
+
+#include "device/DeviceIdentity.h"
+#include "device/DornicDevicesInterface.h"
+#include "device/PointerDispatch.h"
+#include "device/PooledActivity.h"
+#include "platform/hotplug.h"
+#include "platform/log.h"
+#include "platform/rawpointer.h"
+
+namespace {
+
+constexpr const char* kCategory = "veltrio.overlay.device";
+
+// A device that has just arrived is given this long, per listener, before it is opened.
+constexpr auto kArrivalSettle = std::chrono::milliseconds(100);
+constexpr long kStartWaitMs = 5000;
+
+// The registered listeners. The raw input dispatch and the arrival and removal handling hold
+// the lock while they call into a listener, so once unregisterListener returns the event thread
+// no longer touches that listener.
+std::set<DornicDevicesInterface*> g_listeners;
+std::mutex g_listenersLock;
+
+// What the monitors hand to the event thread, in arrival order; a quit request ends the loop.
+struct HotplugChange {
+  platform::HotplugEvent event;
+  std::string node;
+};
+struct QuitRequest {};
+using Note = std::variant<platform::RawPointerEvent, HotplugChange, QuitRequest>;
+
+class NoteQueue {
+ public:
+  void push(Note note) {
+    {
+      std::lock_guard lock(m_lock);
+      m_notes.push_back(std::move(note));
+    }
+    m_ready.notify_one();
+  }
+  Note pop() {
+    std::unique_lock lock(m_lock);
+    m_ready.wait(lock, [this] { return !m_notes.empty(); });
+    Note note = std::move(m_notes.front());
+    m_notes.pop_front();
+    return note;
+  }
+  void clear() {
+    std::lock_guard lock(m_lock);
+    m_notes.clear();
+  }
+
+ private:
+  std::mutex m_lock;
+  std::condition_variable m_ready;
+  std::deque<Note> m_notes;
+};
+
+void DispatchPointer(const platform::RawPointerEvent& event) {
+  const InterfaceIdentity source = IdentifyInputSource(event.device);
+  std::lock_guard lock(g_listenersLock);
+  for (DornicDevicesInterface* listener : g_listeners) DispatchPointerEvent(*listener, source, event);
+}
+
+void HandleHotplug(platform::HotplugEvent event, const std::string& node) {
+  const bool arrival = event == platform::HotplugEvent::Arrival;
+  const InterfaceIdentity identity = arrival ? IdentifyArrivedNode(node) : IdentifyRemovedNode(node);
+  if (!identity.valid) return;
+  DeviceDescriptor device;
+  device.groupId = identity.groupId;
+  device.vendorId = identity.vendorId;
+  std::lock_guard lock(g_listenersLock);
+  for (DornicDevicesInterface* listener : g_listeners) {
+    if (arrival) {
+      std::this_thread::sleep_for(kArrivalSettle);
+      listener->addDevice(device);
+    } else {
+      listener->removeDevice(device);
+    }
+  }
+}
+
+}  // namespace
+
+struct HIDEventsThread::Loop {
+  explicit Loop(HIDEventsThread* owner) : activity(owner, &HIDEventsThread::eventLoop) {}
+
+  PooledActivity<HIDEventsThread> activity;
+  NoteQueue queue;
+  // Set once the loop watches for arrivals, so that a device plugged in after startListening
+  // returns is never missed.
+  Poco::Event listening{Poco::Event::EVENT_MANUALRESET};
+  // Serialises starting and stopping, so that a start during a stop waits for the old loop
+  // to end instead of finding it "running" and leaving nothing to run.
+  std::mutex control;
+};
+
+HIDEventsThread::HIDEventsThread() : m_loop(std::make_unique<Loop>(this)) {}
+
+HIDEventsThread::~HIDEventsThread() {
+  std::lock_guard lock(m_loop->control);
+  stop();
+}
+
+bool HIDEventsThread::isRunning() const {
+  return m_loop->activity.isRunning();
+}
+bool HIDEventsThread::isStopped() const {
+  return m_loop->activity.isStopped();
+}
+
+void HIDEventsThread::registerListener(DornicDevicesInterface* listener) {
+  std::lock_guard lock(g_listenersLock);
+  g_listeners.insert(listener);
+}
+
+void HIDEventsThread::unregisterListener(DornicDevicesInterface* listener) {
+  std::lock_guard lock(g_listenersLock);
+  g_listeners.erase(listener);
+}
+
+void HIDEventsThread::startIfIdle() {
+  std::lock_guard lock(m_loop->control);
+  if (isRunning() && isStopped()) m_loop->activity.wait();
+  if (isRunning()) return;
+  m_loop->listening.reset();
+  try {
+    m_loop->activity.start();
+  } catch (const Poco::Exception& error) {
+    platform::LogWarning(kCategory, "device event thread not started: " + error.displayText());
+    return;
+  }
+  if (!m_loop->listening.tryWait(kStartWaitMs))
+    platform::LogWarning(kCategory, "device event thread slow to start");
+}
+
+void HIDEventsThread::stopIfIdle() {
+  std::lock_guard lock(m_loop->control);
+  {
+    std::lock_guard listeners(g_listenersLock);
+    if (!g_listeners.empty()) return;
+  }
+  if (isStopped()) return;
+  stop();
+}
+
+// With the control lock held.
+void HIDEventsThread::stop() {
+  m_loop->activity.stop();
+  m_loop->queue.push(QuitRequest{});
+  m_loop->activity.wait();
+}
+
+void HIDEventsThread::eventLoop() {
+  NoteQueue& queue = m_loop->queue;
+  queue.clear();  // left over from an earlier run
+  auto hotplug =
+      platform::HotplugMonitor::Start([&queue](platform::HotplugEvent event, const std::string& node) {
+        queue.push(HotplugChange{event, node});
+      });
+  if (!hotplug) std::fputs("Internal error: Can't register device plug/unplug notification\n", stderr);
+  auto pointer = platform::RawPointerMonitor::Start(
+      [&queue](const platform::RawPointerEvent& event) { queue.push(event); });
+  if (!pointer) std::fputs("Internal error: Can't register device events notification\n", stderr);
+  m_loop->listening.set();
+
+  while (!isStopped()) {
+    const Note note = queue.pop();
+    if (const auto* input = std::get_if<platform::RawPointerEvent>(&note))
+      DispatchPointer(*input);
+    else if (const auto* change = std::get_if<HotplugChange>(&note))
+      HandleHotplug(change->event, change->node);
+  }
+  pointer.reset();
+  hotplug.reset();
+  queue.clear();
+}

@@ -7,6 +7,8 @@
 // Thread: construction and destruction on the application thread; the other operations from
 // any thread.
 
+#include <memory>
+
 #include "device/DornicSingleton.h"
 
 class DornicDevicesInterface;
@@ -35,4 +37,11 @@ class HIDEventsThread : public HIDEventsThreadImpl, public Dornic::Singleton<HID
   void startIfIdle();
   // Ends the thread when no listener is registered.
   void stopIfIdle();
+
+ private:
+  struct Loop;
+  void eventLoop();
+  void stop();
+
+  std::unique_ptr<Loop> m_loop;
 };

@@ -55,6 +55,32 @@ std::vector<std::uint8_t> MouseInterfaceDescriptor() {
   };
 }
 
+std::uint16_t OverlayVendorUsagePage(std::uint16_t productId) {
+  switch (productId) {
+    case 13: case 15: case 16: case 19: return 0xFF02;
+    case 2310: return 0xFF01;
+    default: return 0xFF00;
+  }
+}
+
+std::vector<std::uint8_t> OverlayRemoteDescriptor(std::uint16_t productId) {
+  const std::uint16_t page = OverlayVendorUsagePage(productId);
+  return {
+      0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x85, 0x01, 0x09, 0x01, 0xA1, 0x00,  // mouse, report id 1
+      0x05, 0x09, 0x19, 0x01, 0x29, 0x03, 0x15, 0x00, 0x25, 0x01, 0x95, 0x03, 0x75, 0x01, 0x81, 0x02,
+      0x95, 0x01, 0x75, 0x05, 0x81, 0x03,
+      0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x09, 0x38, 0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x03,
+      0x81, 0x06,
+      0xC0, 0xC0,
+      0x06, std::uint8_t(page & 0xFF), std::uint8_t(page >> 8), 0x09, 0x01, 0xA1, 0x01,  // vendor, usage 1
+      0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x01,
+      0x85, 0x05, 0x09, 0x01, 0x81, 0x02,        // buttons
+      0x85, 0x0E, 0x09, 0x01, 0x81, 0x02,        // state
+      0x85, 0x21, 0x09, 0x01, 0x81, 0x02,        // anything else the remote reports
+      0xC0,
+  };
+}
+
 std::vector<std::uint8_t> RemoteWithoutVendorDescriptor() {
   return {
       0x06, 0x02, 0xFF, 0x09, 0x01, 0xA1, 0x01,  // another vendor page, output only
@@ -102,6 +128,7 @@ struct DeviceShape {
   std::uint16_t vendor, product, version;
   std::string name;
   std::vector<Interface> interfaces;
+  bool overlay = false;  // an overlay-family remote: answers report 14 with its state
 };
 
 struct PluggedDevice {
@@ -111,6 +138,7 @@ struct PluggedDevice {
   std::vector<int> hidrawNumbers;  // one per interface
   int eventNumber = -1;
   std::vector<std::size_t> collections;  // top-level collections per interface
+  std::uint8_t state = 0;                // an overlay-family remote's answer to report 14
 };
 
 }  // namespace
@@ -260,7 +288,13 @@ struct RemoteSim::Impl {
       auto node = Listen(root + "/dev/" + hidrawName, false);
       const bool vendor = isRemote && !interface.mouse;
       node->recordsOutput = vendor;
-      node->inputReport = [this, vendor, mouse = interface.mouse](std::uint8_t reportId) -> Report {
+      node->inputReport = [this, vendor, mouse = interface.mouse, overlay = shape.overlay,
+                           handle](std::uint8_t reportId) -> Report {
+        if (overlay) {  // called with the mutex held, like every other use of devices
+          const auto it = devices.find(handle);
+          if (reportId == 14 && it != devices.end()) return Report{14, it->second.state};
+          return {};
+        }
         if (vendor && reportId == kStatusReportId) {
           auto status = StatusLocked(0, 0);
           return Report(status.begin(), status.end());
@@ -493,6 +527,12 @@ DeviceShape ExtraShape(ExtraDevice device) {
   return {0x1209, 0x0001, 0x0001, "Desk Mouse", {{MouseInterfaceDescriptor(), true}}};
 }
 
+DeviceShape OverlayShape(std::uint16_t productId) {
+  DeviceShape shape{kOverlayVendorId, productId, 0x0211, "Presenter Remote", {{OverlayRemoteDescriptor(productId), true}}};
+  shape.overlay = true;
+  return shape;
+}
+
 std::uint8_t KeyBit(Key key) {
   switch (key) {
     case Key::Media1: return 0x10;
@@ -593,6 +633,47 @@ std::string RemoteSim::ExtraDevicePath(int handle, int collection) const {
   if (it == impl_->devices.end()) return {};
   const std::size_t interface = it->second.hidrawNumbers.size() > 1 ? 1 : 0;
   return impl_->Path(handle, interface, collection);
+}
+
+std::string RemoteSim::ExtraDeviceEventNode(int handle) const {
+  std::lock_guard lock(impl_->mutex);
+  auto it = impl_->devices.find(handle);
+  if (handle == 0 || it == impl_->devices.end() || it->second.eventNumber < 0) return {};
+  return impl_->root + "/dev/input/event" + std::to_string(it->second.eventNumber);
+}
+
+int RemoteSim::AddOverlayRemote(std::uint16_t productId, std::uint8_t state) {
+  int handle;
+  {
+    std::lock_guard lock(impl_->mutex);
+    handle = impl_->Plug(OverlayShape(productId), false);
+    impl_->devices[handle].state = state;
+  }
+  impl_->Wake();
+  return handle;
+}
+
+bool RemoteSim::SetOverlayState(int handle, std::uint8_t state) {
+  std::lock_guard lock(impl_->mutex);
+  auto it = impl_->devices.find(handle);
+  if (handle == 0 || it == impl_->devices.end()) return false;
+  it->second.state = state;
+  return true;
+}
+
+bool RemoteSim::SendVendorReport(int handle, std::uint8_t reportId, std::uint8_t value) {
+  std::lock_guard lock(impl_->mutex);
+  auto it = impl_->devices.find(handle);
+  if (handle == 0 || it == impl_->devices.end() || it->second.nodes.empty()) return false;
+  return Impl::SendInput(*it->second.nodes.front(), Report{reportId, value});
+}
+
+std::size_t RemoteSim::ExtraDeviceConnections(int handle) const {
+  std::lock_guard lock(impl_->mutex);
+  auto it = impl_->devices.find(handle);
+  if (handle == 0 || it == impl_->devices.end() || it->second.nodes.empty()) return 0;
+  Impl::AcceptPending(*it->second.nodes.front());
+  return it->second.nodes.front()->clients.size();
 }
 
 bool RemoteSim::SetLink(bool linked) {

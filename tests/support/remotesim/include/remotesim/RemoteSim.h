@@ -44,6 +44,16 @@ enum class ExtraDevice {
   OtherMouse,           // an unrelated mouse (vendor 0x1209, product 0x0001)
 };
 
+// A remote of the overlays' family: vendor id kOverlayVendorId and a product id of the test's
+// choosing. One hidraw node with two top-level collections: a mouse (report id 1: buttons, X,
+// Y, wheel) and the vendor collection of the product (usage page 0xFF00, 0xFF01 or 0xFF02 as
+// the product has it, 0xFF00 for products without one; usage 1) with 2-byte input reports
+// 5 (buttons), 14 (state) and 0x21; the node has an evdev node beside it. It answers a request
+// for input report 14 with its state.
+inline constexpr std::uint16_t kOverlayVendorId = 0x0C16;
+std::uint16_t OverlayVendorUsagePage(std::uint16_t productId);
+std::vector<std::uint8_t> OverlayRemoteDescriptor(std::uint16_t productId);
+
 // Report descriptors as served, for tests that compare them with golden files.
 std::vector<std::uint8_t> VendorInterfaceDescriptor();
 std::vector<std::uint8_t> MouseInterfaceDescriptor();
@@ -83,6 +93,17 @@ class RemoteSim {
   int AddDevice(ExtraDevice device);
   void RemoveDevice(int handle);
   std::string ExtraDevicePath(int handle, int collection = 0) const;
+  std::string ExtraDeviceEventNode(int handle) const;  // empty when it has none
+
+  // An overlay-family remote (above) in the given state; returns its handle for RemoveDevice.
+  int AddOverlayRemote(std::uint16_t productId, std::uint8_t state = 0);
+  // The state it answers with from now on; sends nothing.
+  bool SetOverlayState(int handle, std::uint8_t state);
+  // One 2-byte input report of its vendor collection: {reportId, value}. Like a device, it
+  // reaches only the readers that have the node open by then.
+  bool SendVendorReport(int handle, std::uint8_t reportId, std::uint8_t value);
+  // Open connections to an extra device's hidraw node (its first interface).
+  std::size_t ExtraDeviceConnections(int handle) const;
 
   // Remote state; each call sends one status report (Move also a mouse report and evdev events).
   bool SetLink(bool linked);
