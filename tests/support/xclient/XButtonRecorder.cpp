@@ -45,7 +45,8 @@ bool XButtonRecorder::Pump(std::chrono::milliseconds timeout) {
     XEvent event;
     XNextEvent(m_display, &event);
     if (event.type == ButtonPress || event.type == ButtonRelease) {
-      m_buttons.push_back({event.type == ButtonPress, event.xbutton.button, event.xbutton.x, event.xbutton.y});
+      m_buttons.push_back(
+          {event.type == ButtonPress, event.xbutton.button, event.xbutton.x, event.xbutton.y});
     }
   }
   return true;
@@ -54,7 +55,8 @@ bool XButtonRecorder::Pump(std::chrono::milliseconds timeout) {
 std::vector<RecordedButton> XButtonRecorder::Take(size_t count, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (m_buttons.size() < count) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     Pump(left);
   }
