@@ -28,12 +28,12 @@ bool isVendorRelease(MouseButtonEvent_t code) {
 
 }  // namespace
 
-PointerFrame::PointerFrame(QWidget* parent, int size, const QString& imagePath)
-    : ActionFrame(parent, Helpers::MQt::kTranslucentEngine, size, size),
+PointerFrame::PointerFrame(QWidget* parent, int startSize, const QString& imagePath)
+    : ActionFrame(parent, Helpers::MQt::kTranslucentEngine, startSize, startSize),
       imagePath(imagePath),
       cursorPixmap(16, 16),
       ringRect(0, 0, 0, 0),
-      size(size) {
+      halfSize(startSize) {
   cursorPixmap.fill(Qt::transparent);
   setAttribute(Qt::WA_ShowWithoutActivating);
   switchMouseTransMode();
@@ -59,14 +59,14 @@ PointerFrame::~PointerFrame() {
 }
 
 QPoint PointerFrame::centre() const {
-  return geometry::frameCentre(QWidget::size());
+  return geometry::frameCentre(size());
 }
 
 void PointerFrame::reloadPointer() {
   // Read again each time, so that a changed file shows at once.
   const QPixmap image(imagePath);
-  pointerImage = image.isNull() ? QPixmap() : image.scaledToWidth(2 * size, Qt::SmoothTransformation);
-  move(geometry::topLeftCentredOn(savedCursorPos, QWidget::size()));
+  pointerImage = image.isNull() ? QPixmap() : image.scaledToWidth(2 * halfSize, Qt::SmoothTransformation);
+  move(geometry::topLeftCentredOn(savedCursorPos, size()));
   repaint();
 }
 
@@ -89,11 +89,11 @@ void PointerFrame::mouseHasMoved() {
     if (cursor != lastPos) {
       prevPos = lastPos;
       lastPos = cursor;
-      size = geometry::sizeFromDistance(QLineF(centre(), mapFromGlobal(cursor)).length());
+      halfSize = geometry::sizeFromDistance(QLineF(centre(), mapFromGlobal(cursor)).length());
       reloadPointer();
     }
   } else {
-    move(geometry::topLeftCentredOn(cursor, QWidget::size()));
+    move(geometry::topLeftCentredOn(cursor, size()));
   }
   repaint();
   raise();
@@ -128,7 +128,7 @@ void PointerFrame::startResizing() {
   resizeDelayTimer.stop();
   resizing = true;
   const QPoint corner(width() - 1, height() - 1);
-  QCursor::setPos(mapToGlobal(geometry::resizeStartPoint(centre(), corner, size)));
+  QCursor::setPos(mapToGlobal(geometry::resizeStartPoint(centre(), corner, halfSize)));
   // Both positions start here: the first motion compares against it.
   prevPos = lastPos = QCursor::pos();
   repaint();

@@ -28,9 +28,9 @@ class PointerFrame : public ActionFrame, public DornicDevicesInterface, public o
   Q_OBJECT
 
  public:
-  // `size`: half the pointer image's width in pixels; `imagePath`: a file or ":/" resource path.
+  // `startSize`: half the pointer image's width in pixels; `imagePath`: a file or ":/" resource path.
   // An image that cannot be loaded draws nothing; the ring and size mode still work.
-  PointerFrame(QWidget* parent, int size, const QString& imagePath);
+  PointerFrame(QWidget* parent, int startSize, const QString& imagePath);
   ~PointerFrame() override;
 
   void draw(QPaintDevice* device) override;
@@ -43,7 +43,7 @@ class PointerFrame : public ActionFrame, public DornicDevicesInterface, public o
   // The state, as the slots leave it.
   bool isResizing() const { return resizing; }
   bool isRingActive() const { return ringActive; }
-  int pointerSize() const { return size; }
+  int pointerSize() const { return halfSize; }
   const QPixmap& pointerPixmap() const { return pointerImage; }
   QRect ringRectangle() const { return ringRect; }
   QPoint anchor() const { return savedCursorPos; }
@@ -80,7 +80,7 @@ class PointerFrame : public ActionFrame, public DornicDevicesInterface, public o
   QPoint prevPos;
   QPoint lastPos;
   QRect ringRect;
-  int size;
+  int halfSize;  // half the pointer image's width: the pointer's size
 };
 
 }  // namespace VtAction::Frame
