@@ -6,6 +6,7 @@
 #include <X11/extensions/shape.h>
 
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "PrivateXServer.h"
@@ -75,6 +76,21 @@ TEST_F(Cursor, DisplayCountFollowsEveryCall) {
     while (platform::CursorDisplayCount() < start) platform::ShowCursor(true);
     while (platform::CursorDisplayCount() > start) platform::ShowCursor(false);
   }
+}
+
+TEST_F(Cursor, CallsFromSeveralThreadsAreCountedEach) {
+  const int start = platform::CursorDisplayCount();
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([] {
+      for (int i = 0; i < 200; ++i) {
+        platform::ShowCursor(false);
+        platform::ShowCursor(true);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(platform::CursorDisplayCount(), start);
 }
 
 TEST_F(Cursor, ToggledTwiceTheWindowIsAsBefore) {
