@@ -2,6 +2,9 @@
 # both the code's table (veltrio/DeviceIds.h, target Veltrio::device_ids) and the udev rules
 # (packaging/), so that the two can never disagree.
 set(VELTRIO_DEVICE_IDS "25a7:0134")
+# The vendors whose remotes the overlay programs take on: they read the vendor buttons and the
+# model from these remotes' vendor collections themselves.
+set(VELTRIO_OVERLAY_VENDOR_IDS "0c16;05af")
 
 set(_ids_entries "")
 set(_rules "")
@@ -13,6 +16,13 @@ foreach(_id ${VELTRIO_DEVICE_IDS})
   string(APPEND _rules
     "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"${_vendor}\", ATTRS{idProduct}==\"${_product}\", TAG+=\"uaccess\"\n"
     "SUBSYSTEM==\"input\", KERNEL==\"event*\", ATTRS{idVendor}==\"${_vendor}\", ATTRS{idProduct}==\"${_product}\", TAG+=\"uaccess\"\n")
+endforeach()
+
+set(_overlay_entries "")
+foreach(_vendor ${VELTRIO_OVERLAY_VENDOR_IDS})
+  string(APPEND _overlay_entries "    0x${_vendor},\n")
+  string(APPEND _rules
+    "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"${_vendor}\", TAG+=\"uaccess\"\n")
 endforeach()
 
 set(VELTRIO_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
@@ -34,6 +44,10 @@ ${_ids_entries}};
 
 // The receiver of the remote.
 inline constexpr DeviceId kRemoteDeviceId = kRemoteDeviceIds[0];
+
+// Vendors whose remotes the overlay programs take on.
+inline constexpr std::uint16_t kOverlayVendorIds[] = {
+${_overlay_entries}};
 
 }  // namespace veltrio
 ")
