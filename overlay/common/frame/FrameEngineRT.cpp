@@ -1,0 +1,15 @@
+#include "frame/FrameEngineRT.h"
+
+#include "frame/TransparentFrame.h"
+
+namespace Helpers::MQt {
+
+FrameEngineRT::FrameEngineRT(TransparentFrame* widget) : FrameEngine(widget) {
+  if (widget) widget->setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void FrameEngineRT::paint(QPaintDevice*) {
+  widget->draw(widget);
+}
+
+}  // namespace Helpers::MQt
