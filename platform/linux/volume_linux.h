@@ -1,0 +1,15 @@
+#pragma once
+// The two Linux methods behind platform/volume.h.
+
+#include <memory>
+
+#include "platform/volume.h"
+
+namespace platform {
+
+std::unique_ptr<MasterVolume> OpenPulseVolume();  // the PulseAudio default sink
+std::unique_ptr<MasterVolume> OpenAlsaVolume();   // ALSA's default mixer, control "Master"
+
+inline constexpr const char* kVolumeLog = "veltrio.volume";
+
+}  // namespace platform
