@@ -19,3 +19,6 @@ veltrio_add_test(NAME volume_mixer_test
   LIBS Veltrio::platform_volume Veltrio::soundserver PkgConfig::ALSA
   LABELS integration
   TIMEOUT 120)
+
+# They set and read the default sink of the run's one sound server.
+set_tests_properties(volume_endpoint_test volume_mixer_test PROPERTIES RESOURCE_LOCK veltrio_default_sink)

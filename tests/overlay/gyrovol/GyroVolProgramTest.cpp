@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "PrivateXServer.h"
 #include "soundserver/SoundServer.h"
 
 namespace {
@@ -82,11 +83,20 @@ struct Home {
   std::string path;
 };
 
+// The program takes the pointer and follows every pointer's raw motion, so it runs on an X
+// server of the test's own, which the programs started here inherit.
 class GyroVolProgram : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server (DISPLAY); run under scripts/test";
+  static void SetUpTestSuite() {
+    static testsupport::PrivateXServer server;
+    if (server.Display().empty() && server.Start("1280x800x24")) {
+      ::setenv("DISPLAY", server.Display().c_str(), 1);
+      ::unsetenv("WAYLAND_DISPLAY");
+    }
+    s_error = server.Error();
   }
+  void SetUp() override { ASSERT_TRUE(s_error.empty()) << s_error; }
+  static inline std::string s_error;
 };
 
 TEST_F(GyroVolProgram, WithoutAVolumeToControlItEndsAtOnceWithZero) {

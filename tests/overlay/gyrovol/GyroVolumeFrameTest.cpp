@@ -1,4 +1,6 @@
-// The air volume frame in this process, under the test run's X server and sound server. Built
+// The air volume frame in this process, under an X server of its own (the frame follows every
+// pointer's raw motion, so tests beside it that move theirs must not reach it) and the test
+// run's sound server. Built
 // twice: with the endpoint method, and (GYROVOL_TEST_MIXER) with the mixer method, ALSA's pulse
 // plugin reaching the server that the endpoint cannot.
 
@@ -18,6 +20,7 @@
 #include <thread>
 
 #include "GyroVolumeFrame.h"
+#include "PrivateXServer.h"
 #include "VolumeControl.h"
 #include "device/HIDEventsThread.h"
 #include "soundserver/SoundServer.h"
@@ -27,6 +30,23 @@ namespace {
 using VtAction::Frame::GyroVolumeFrame;
 
 constexpr QPoint kStartCursor(100, 100);
+
+// Started with the application, ended at exit after it.
+testsupport::PrivateXServer& XServer() {
+  static testsupport::PrivateXServer server;
+  return server;
+}
+
+bool StartXServer() {
+  static const bool started = [] {
+    if (!XServer().Start("1280x800x24")) return false;
+    ::setenv("DISPLAY", XServer().Display().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::unsetenv("WAYLAND_DISPLAY");
+    return true;
+  }();
+  return started;
+}
 
 QApplication& App() {
   static int argc = 1;
@@ -72,7 +92,7 @@ class GyroVolumeFrameTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X server (DISPLAY); run under scripts/test";
+    ASSERT_TRUE(StartXServer()) << XServer().Error();
     if (!soundserver::Running()) GTEST_SKIP() << "no sound server (PULSE_SERVER); run under scripts/test";
 #ifdef GYROVOL_TEST_MIXER
     if (!soundserver::AlsaPulsePluginPresent())
@@ -129,7 +149,7 @@ bool IsGreen(QRgb pixel) {
 }
 
 TEST_F(GyroVolumeFrameTest, StandsFullHeightAtTheRightEdgeOfTheScreen) {
-  // Xvfb's screen is 1280 x 800: the frame is trunc(0.11 * 800) = 88 wide.
+  // The screen is 1280 x 800: the frame is trunc(0.11 * 800) = 88 wide.
   EXPECT_EQ(frame->geometry(), QRect(1280 - 88, 0, 88, 800));
   EXPECT_EQ(frame->centrePoint(), QPoint(1280 - 44, 400));
   Start();
