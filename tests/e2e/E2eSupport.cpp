@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -321,6 +322,31 @@ void Desktop::Click(int x, int y, int button) {
   XSync(m_x, False);
 }
 
+// Relative steps, as a mouse reports them: a warp to a place moves the pointer but raises no raw
+// motion, which is what the overlays follow. Steps of a few pixels stay below the server's
+// acceleration threshold, so the pointer ends exactly there.
+void Desktop::MovePointer(int x, int y) {
+  constexpr int kStep = 4;
+  for (int i = 0; i < 2000; ++i) {
+    const auto [nowX, nowY] = PointerPosition();
+    if (nowX == x && nowY == y) return;
+    MovePointerBy(std::clamp(x - nowX, -kStep, kStep), std::clamp(y - nowY, -kStep, kStep));
+  }
+}
+
+void Desktop::MovePointerBy(int dx, int dy) {
+  XTestFakeRelativeMotionEvent(m_x, dx, dy, CurrentTime);
+  XSync(m_x, False);
+}
+
+std::pair<int, int> Desktop::PointerPosition() {
+  ::Window root = 0, child = 0;
+  int x = 0, y = 0, windowX = 0, windowY = 0;
+  unsigned int mask = 0;
+  XQueryPointer(m_x, DefaultRootWindow(m_x), &root, &child, &x, &y, &windowX, &windowY, &mask);
+  return {x, y};
+}
+
 // --- RemoteProcess -----------------------------------------------------------------------
 
 std::unique_ptr<RemoteProcess> RemoteProcess::Start(const fs::path& program, const fs::path& output, bool unplugged,
@@ -375,6 +401,17 @@ fs::path RemoteProcess::MouseEventNode() const {
     if (entry.path().filename().native().rfind("event", 0) == 0) return entry.path();
   }
   return {};
+}
+
+std::vector<pid_t> ProcessesOf(const fs::path& program) {
+  std::vector<pid_t> pids;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc", error)) {
+    std::error_code linkError;
+    if (fs::read_symlink(entry.path() / "exe", linkError) != program) continue;
+    pids.push_back(static_cast<pid_t>(std::atoi(entry.path().filename().c_str())));
+  }
+  return pids;
 }
 
 int UnixSocketEnds(const fs::path& path) {

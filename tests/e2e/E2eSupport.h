@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 typedef struct _XDisplay Display;
@@ -107,6 +108,13 @@ class Desktop {
 
   // Moves the pointer there and presses and releases `button` (1 left, 3 right), through XTest.
   void Click(int x, int y, int button = 1);
+  // Moves the pointer there through XTest in relative steps, as a mouse would.
+  void MovePointer(int x, int y);
+  // Moves the pointer by (dx, dy) in one relative step through XTest; steps of more than a few
+  // pixels are accelerated by the server.
+  void MovePointerBy(int dx, int dy);
+  // Where the pointer is now, in root coordinates.
+  std::pair<int, int> PointerPosition();
 
  private:
   testsupport::PrivateXServer m_server;  // ended last, after the tray host and the connection
@@ -137,6 +145,9 @@ class RemoteProcess {
   fs::path m_root;
   fs::path m_output;
 };
+
+// The processes whose executable is `program` (by /proc/N/exe).
+std::vector<pid_t> ProcessesOf(const fs::path& program);
 
 // How many open ends /proc/net/unix shows for the socket bound at `path`: 1 is the listening
 // socket alone, each connection accepted from it adds one.

@@ -1,7 +1,8 @@
-# cmake -DBUILD_DIR=... -DPREFIX=... -DSTUB=... -P InstallPrefix.cmake
+# cmake -DBUILD_DIR=... -DPREFIX=... [-DSTUB=...] -P InstallPrefix.cmake
 #
-# Installs the build into PREFIX afresh, then copies the stub program into its bin folder as
-# VtaPointer and VtaGyroVol, since the tests must see which overlays run and end.
+# Installs the build into PREFIX afresh. With STUB, copies the stub program over the overlays
+# in its bin folder, for the tests that must see which overlays run and end without the real
+# ones taking the pointer.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 OUTPUT_QUIET RESULT_VARIABLE result)
@@ -12,5 +13,10 @@ if(NOT EXISTS "${PREFIX}/bin/veltrio")
   message(FATAL_ERROR "the install has no bin/veltrio")
 endif()
 foreach(overlay VtaPointer VtaGyroVol)
-  file(COPY_FILE "${STUB}" "${PREFIX}/bin/${overlay}")
+  if(NOT EXISTS "${PREFIX}/bin/${overlay}")
+    message(FATAL_ERROR "the install has no bin/${overlay}")
+  endif()
+  if(STUB)
+    file(COPY_FILE "${STUB}" "${PREFIX}/bin/${overlay}")
+  endif()
 endforeach()

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -18,6 +21,7 @@ using testsupport::RecordedKey;
 using testsupport::XKeyRecorder;
 
 const fs::path kPrefix = VELTRIO_E2E_PREFIX;
+const fs::path kOverlayPrefix = VELTRIO_E2E_OVERLAY_PREFIX;
 const fs::path kRemoteSim = REMOTE_SIM_PATH;
 constexpr const char* kInstanceName = "Zmgenex-Hkbhi{M49H36ND-72UK-799G-9739-80020Q8R8E3B}";
 
@@ -55,7 +59,7 @@ class VeltrioE2e : public testing::Test {
     fs::create_directories(Records());
     fs::create_directories(m_scratch.Path() / "no-devices" / "dev");
     fs::create_directories(m_scratch.Path() / "no-devices" / "sys");
-    ASSERT_TRUE(fs::exists(kPrefix / "bin" / "veltrio")) << "the e2e_install fixture installs into " << kPrefix;
+    ASSERT_TRUE(fs::exists(Prefix() / "bin" / "veltrio")) << "the install fixtures install into " << Prefix();
     std::string error;
     ASSERT_TRUE(m_desktop.Start(m_scratch.Path(), &error)) << error;
   }
@@ -65,6 +69,8 @@ class VeltrioE2e : public testing::Test {
     if (HasFailure()) std::cerr << "--- veltrio output\n" << ReadFile(Log()) << "---\n";
   }
 
+  // The installation the test runs: overlays played by the stub program unless overridden.
+  virtual fs::path Prefix() const { return kPrefix; }
   fs::path Runtime() const { return m_scratch.Path() / "runtime"; }
   fs::path Config() const { return m_scratch.Path() / "config"; }
   fs::path Records() const { return m_scratch.Path() / "records"; }
@@ -90,7 +96,7 @@ class VeltrioE2e : public testing::Test {
 
   Child::Options VeltrioOptions(const std::vector<std::string>& args) {
     Child::Options options;
-    options.argv = {(kPrefix / "bin" / "veltrio").string()};
+    options.argv = {(Prefix() / "bin" / "veltrio").string()};
     options.argv.insert(options.argv.end(), args.begin(), args.end());
     const fs::path devices = m_remote ? m_remote->Root() : m_scratch.Path() / "no-devices";
     options.env = {
@@ -397,14 +403,7 @@ TEST_F(VeltrioE2e, ExitFromTheTrayMenuEndsTheProgramAndBothOverlays) {
   ASSERT_TRUE(icon);
   ASSERT_TRUE(WaitForDeviceOpen());
 
-  auto running = [](const fs::path& program) {
-    size_t count = 0;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-      std::error_code error;
-      if (fs::read_symlink(entry.path() / "exe", error) == program) ++count;
-    }
-    return count;
-  };
+  auto running = [](const fs::path& program) { return ProcessesOf(program).size(); };
   m_remote->Send("press media1\nrelease media1\npress media3\nrelease media3");
   ASSERT_TRUE(WaitUntil([&] { return running(pointer) == 1 && running(volume) == 1; })) << "both overlays run";
 
@@ -446,3 +445,144 @@ TEST_F(VeltrioE2e, LaunchAtStartWritesAndThenDisablesTheAutostartEntry) {
 }
 
 }  // namespace
+
+// --- the real overlays -----------------------------------------------------------------------
+
+// The installation as it is, overlays and all: Veltrio starts and ends the real programs, which
+// follow the pointer that XTest moves and the buttons it presses, as a mouse's would.
+class RealOverlays : public VeltrioE2e {
+ protected:
+  fs::path Prefix() const override { return kOverlayPrefix; }
+  fs::path Pointer() const { return Prefix() / "bin" / "VtaPointer"; }
+  fs::path Volume() const { return Prefix() / "bin" / "VtaGyroVol"; }
+
+  void TearDown() override {
+    VeltrioE2e::TearDown();
+    for (const fs::path& overlay : {Pointer(), Volume()}) {
+      for (pid_t pid : ProcessesOf(overlay)) ::kill(pid, SIGKILL);
+    }
+  }
+
+  // Veltrio hidden in the tray with `bindings` and the remote open.
+  void StartWithBindings(const std::string& bindings) {
+    WriteSettings(false, bindings);
+    ASSERT_TRUE(PlugRemote());
+    Child* veltrio = StartVeltrio({"-boot"});
+    ASSERT_TRUE(veltrio);
+    ASSERT_TRUE(WaitForTrayIcon(*veltrio));
+    ASSERT_TRUE(WaitForDeviceOpen());
+  }
+
+  // The one process of `overlay` once it runs, 0 when none came.
+  pid_t WaitForProcess(const fs::path& overlay) {
+    std::vector<pid_t> pids;
+    WaitUntil([&] { return (pids = ProcessesOf(overlay)).size() == 1; });
+    return pids.size() == 1 ? pids.front() : 0;
+  }
+
+  // The overlay's window once it is shown.
+  unsigned long WaitForShownWindow(pid_t pid) {
+    unsigned long shown = 0;
+    WaitUntil([&] {
+      for (unsigned long window : m_desktop.WindowsOf(pid)) {
+        if (m_desktop.Viewable(window)) return (shown = window) != 0;
+      }
+      return false;
+    });
+    return shown;
+  }
+
+  // What pactl prints for `args` (the default sink of the test's sound server).
+  std::string Pactl(const std::vector<std::string>& args) {
+    const fs::path output = m_scratch.Path() / "pactl.out";
+    fs::remove(output);
+    Child::Options options;
+    options.argv = {"/usr/bin/pactl"};
+    options.argv.insert(options.argv.end(), args.begin(), args.end());
+    options.output = output;
+    std::string error;
+    auto child = Child::Start(options, &error);
+    if (!child || child->Wait(10s) != 0) return {};
+    return ReadFile(output);
+  }
+  bool SoundServerAnswers() { return !Pactl({"info"}).empty(); }
+  bool Muted() { return Pactl({"get-sink-mute", "@DEFAULT_SINK@"}).find("yes") != std::string::npos; }
+  // The front-left channel's volume in per cent, -1 when unreadable.
+  int VolumePercent() {
+    const std::string text = Pactl({"get-sink-volume", "@DEFAULT_SINK@"});
+    const size_t slash = text.find(" / ");
+    return slash == std::string::npos ? -1 : std::atoi(text.c_str() + slash + 3);
+  }
+};
+
+TEST_F(RealOverlays, InstallationLaysTheProgramsOutSideBySide) {
+  for (const char* file : {"bin/veltrio", "bin/VtaPointer", "bin/VtaGyroVol", "lib/libdevbridge.so",
+                           "share/veltrio/veltrio.rcc", "lib/udev/rules.d/70-veltrio.rules",
+                           "share/applications/veltrio.desktop", "share/icons/hicolor/48x48/apps/veltrio.png",
+                           "share/icons/hicolor/scalable/apps/veltrio.svg"}) {
+    EXPECT_TRUE(fs::exists(Prefix() / file)) << file;
+  }
+  for (const char* program : {"bin/veltrio", "bin/VtaPointer", "bin/VtaGyroVol"}) {
+    EXPECT_EQ(::access((Prefix() / program).c_str(), X_OK), 0) << program << " is executable";
+  }
+}
+
+TEST_F(RealOverlays, LaserPointerFollowsThePointerUntilTheSecondPress) {
+  StartWithBindings(Binding(1, 1, kLaserPointer));
+  m_desktop.MovePointer(640, 400);
+  m_remote->Send("press media1\nrelease media1");
+  const pid_t pointer = WaitForProcess(Pointer());
+  ASSERT_NE(pointer, 0) << "the first press starts the laser pointer";
+  const unsigned long window = WaitForShownWindow(pointer);
+  ASSERT_TRUE(window);
+
+  auto centredOn = [&](int x, int y) {
+    const Rect place = m_desktop.Geometry(window);
+    return place.width == 188 && place.height == 188 && place.x == x - 94 && place.y == y - 94;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return centredOn(640, 400); })) << "it opens centred on the pointer";
+  m_desktop.MovePointer(300, 250);
+  EXPECT_TRUE(WaitUntil([&] { return centredOn(300, 250); })) << "and follows it";
+
+  m_remote->Send("press media1\nrelease media1");
+  EXPECT_TRUE(WaitUntil([&] { return ProcessesOf(Pointer()).empty(); })) << "the second press ends it";
+}
+
+TEST_F(RealOverlays, AirVolumeSitsAtTheRightEdgeMovingUpRaisesTheVolumeAndAClickMutes) {
+  if (!SoundServerAnswers()) GTEST_SKIP() << "no sound server runs (scripts/test starts one)";
+  Pactl({"set-sink-mute", "@DEFAULT_SINK@", "0"});
+  Pactl({"set-sink-volume", "@DEFAULT_SINK@", "50%"});
+  StartWithBindings(Binding(1, 3, kAirVolume));
+  m_remote->Send("press media3\nrelease media3");
+  const pid_t volume = WaitForProcess(Volume());
+  ASSERT_NE(volume, 0) << "the press starts the air volume overlay";
+  const unsigned long window = WaitForShownWindow(volume);
+  ASSERT_TRUE(window);
+  // Full height at the right edge of the 1280x800 screen, 0.11 of the height wide.
+  const Rect place = m_desktop.Geometry(window);
+  EXPECT_EQ(place.width, 88);
+  EXPECT_EQ(place.height, 800);
+  EXPECT_EQ(place.x, 1280 - 88);
+  EXPECT_EQ(place.y, 0);
+
+  // The overlay keeps the pointer at its centre, putting it back after every motion; 100 pixels
+  // up, in steps of 4 as a slow hand gives them, is a tenth of the scale.
+  const int centreX = place.CenterX(), centreY = place.CenterY();
+  auto backAtCentre = [&] { return m_desktop.PointerPosition() == std::pair{centreX, centreY}; };
+  ASSERT_TRUE(WaitUntil(backAtCentre));
+  for (int step = 0; step < 25; ++step) {
+    m_desktop.MovePointerBy(0, -4);
+    ASSERT_TRUE(WaitUntil(backAtCentre)) << "the pointer goes back to the centre after step " << step;
+  }
+  EXPECT_TRUE(WaitUntil([&] { return VolumePercent() == 60; })) << VolumePercent();
+
+  m_desktop.Click(centreX, centreY);
+  EXPECT_TRUE(WaitUntil([&] { return Muted(); })) << "a left click mutes";
+
+  m_remote->Send("press media3\nrelease media3");
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<pid_t> pids = ProcessesOf(Volume());
+    return pids.size() == 1 && pids.front() != volume;
+  })) << "a second press leaves one fresh overlay";
+  Pactl({"set-sink-mute", "@DEFAULT_SINK@", "0"});
+}
