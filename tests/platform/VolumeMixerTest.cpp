@@ -35,9 +35,7 @@ class VolumeMixer : public ::testing::Test {
   static void SetUpTestSuite() { soundserver::UseAlsaThrough(soundserver::Address()); }
 
   void SetUp() override {
-    if (!soundserver::Running()) GTEST_SKIP() << "no sound server (PULSE_SERVER); run under scripts/test";
-    if (!soundserver::AlsaPulsePluginPresent())
-      GTEST_SKIP() << "ALSA's pulse plugin is missing (package libasound2-plugins)";
+    if (const std::string why = soundserver::WhyNoAlsaThroughServer(); !why.empty()) GTEST_SKIP() << why;
     PointAlsaAt(soundserver::Address());
     ASSERT_TRUE(soundserver::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));
     ASSERT_TRUE(soundserver::PactlOk("set-sink-mute @DEFAULT_SINK@ 0"));

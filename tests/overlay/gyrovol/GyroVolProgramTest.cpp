@@ -124,7 +124,7 @@ TEST_F(GyroVolProgram, WithoutAVolumeToControlItEndsAtOnceWithZero) {
 }
 
 TEST_F(GyroVolProgram, WithAVolumeItShowsItsFrameAndRunsUntilEnded) {
-  if (!soundserver::Running()) GTEST_SKIP() << "no sound server (PULSE_SERVER); run under scripts/test";
+  if (const std::string why = soundserver::WhyNoServer(); !why.empty()) GTEST_SKIP() << why;
   Home home;
   const pid_t pid = Start(home.environment());
   bool shown = false;

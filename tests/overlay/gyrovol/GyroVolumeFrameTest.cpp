@@ -93,11 +93,11 @@ class GyroVolumeFrameTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(StartXServer()) << XServer().Error();
-    if (!soundserver::Running()) GTEST_SKIP() << "no sound server (PULSE_SERVER); run under scripts/test";
 #ifdef GYROVOL_TEST_MIXER
-    if (!soundserver::AlsaPulsePluginPresent())
-      GTEST_SKIP() << "ALSA's pulse plugin is missing (package libasound2-plugins)";
+    if (const std::string why = soundserver::WhyNoAlsaThroughServer(); !why.empty()) GTEST_SKIP() << why;
     ASSERT_FALSE(VolumeControl().usesEndpoint());
+#else
+    if (const std::string why = soundserver::WhyNoServer(); !why.empty()) GTEST_SKIP() << why;
 #endif
     App();
     ASSERT_TRUE(soundserver::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));

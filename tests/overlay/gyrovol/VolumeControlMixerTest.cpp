@@ -16,9 +16,7 @@ class GyroVolumeMixer : public ::testing::Test {
   static void SetUpTestSuite() { soundserver::UseAlsaThrough(soundserver::Address()); }
 
   void SetUp() override {
-    if (!soundserver::Running()) GTEST_SKIP() << "no sound server (PULSE_SERVER); run under scripts/test";
-    if (!soundserver::AlsaPulsePluginPresent())
-      GTEST_SKIP() << "ALSA's pulse plugin is missing (package libasound2-plugins)";
+    if (const std::string why = soundserver::WhyNoAlsaThroughServer(); !why.empty()) GTEST_SKIP() << why;
     ASSERT_TRUE(soundserver::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));
     volume = std::make_unique<VolumeControl>();
     ASSERT_FALSE(volume->usesEndpoint());

@@ -16,7 +16,7 @@ namespace {
 class GyroVolumeEndpoint : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!soundserver::Running()) GTEST_SKIP() << "no sound server (PULSE_SERVER); run under scripts/test";
+    if (const std::string why = soundserver::WhyNoServer(); !why.empty()) GTEST_SKIP() << why;
     ASSERT_TRUE(soundserver::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));
     ASSERT_TRUE(soundserver::PactlOk("set-sink-mute @DEFAULT_SINK@ 0"));
     ASSERT_TRUE(volume.usesEndpoint());

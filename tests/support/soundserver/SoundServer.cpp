@@ -73,6 +73,15 @@ bool AlsaPulsePluginPresent() {
   return false;
 }
 
+std::string WhyNoServer() {
+  return Running() ? "" : "no sound server (PULSE_SERVER); run under scripts/test";
+}
+
+std::string WhyNoAlsaThroughServer() {
+  if (!Running()) return WhyNoServer();
+  return AlsaPulsePluginPresent() ? "" : "ALSA's pulse plugin is missing (package libasound2-plugins)";
+}
+
 std::string MakeTempFolder() {
   std::string pattern = std::filesystem::temp_directory_path() / "veltrio-sound.XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) return "";

@@ -31,6 +31,11 @@ SinkView DefaultSink();
 // Whether ALSA's pulse plugin is installed.
 bool AlsaPulsePluginPresent();
 
+// Why a test that needs the server cannot run here ("" when it can): for GTEST_SKIP.
+std::string WhyNoServer();
+// The same for a test that reaches the server through ALSA's pulse plugin.
+std::string WhyNoAlsaThroughServer();
+
 // For the rest of the process: HOME and XDG_CONFIG_HOME point at a fresh folder whose .asoundrc
 // makes ALSA's default pcm and mixer the pulse plugin talking to `server`, and PULSE_SERVER
 // names a socket where nothing listens, so that only ALSA reaches a server. Call before the
