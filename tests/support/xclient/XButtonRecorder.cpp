@@ -1,7 +1,7 @@
 #include "XButtonRecorder.h"
+#include "XWait.h"
 
 #include <X11/Xlib.h>
-#include <poll.h>
 
 namespace testsupport {
 
@@ -29,18 +29,14 @@ bool XButtonRecorder::Open(const std::string& display, int x, int y, int width, 
       XNextEvent(m_display, &event);
       if (event.type == Expose) return true;
     }
-    pollfd fd{ConnectionNumber(m_display), POLLIN, 0};
-    poll(&fd, 1, 50);
+    WaitForXEvents(m_display, std::chrono::milliseconds(50));
   }
   m_error = "the window was not shown";
   return false;
 }
 
 bool XButtonRecorder::Pump(std::chrono::milliseconds timeout) {
-  if (!XPending(m_display)) {
-    pollfd fd{ConnectionNumber(m_display), POLLIN, 0};
-    if (poll(&fd, 1, static_cast<int>(timeout.count())) <= 0) return false;
-  }
+  if (!WaitForXEvents(m_display, timeout)) return false;
   while (XPending(m_display)) {
     XEvent event;
     XNextEvent(m_display, &event);

@@ -1,8 +1,8 @@
 #include "XKeyRecorder.h"
+#include "XWait.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <poll.h>
 
 namespace testsupport {
 
@@ -36,10 +36,7 @@ bool XKeyRecorder::Open(const std::string& display) {
         m_focused = true;
       }
     }
-    if (!m_focused) {
-      pollfd fd{ConnectionNumber(m_display), POLLIN, 0};
-      poll(&fd, 1, 50);
-    }
+    if (!m_focused) WaitForXEvents(m_display, std::chrono::milliseconds(50));
   }
   if (!m_focused) m_error = "the window did not get the focus";
   return m_focused;
@@ -79,10 +76,7 @@ bool XKeyRecorder::KeymapHas(const std::string& keysym) {
 }
 
 bool XKeyRecorder::Pump(std::chrono::milliseconds timeout) {
-  if (!XPending(m_display)) {
-    pollfd fd{ConnectionNumber(m_display), POLLIN, 0};
-    if (poll(&fd, 1, static_cast<int>(timeout.count())) <= 0) return false;
-  }
+  if (!WaitForXEvents(m_display, timeout)) return false;
   while (XPending(m_display)) {
     XEvent event;
     XNextEvent(m_display, &event);
