@@ -32,7 +32,9 @@ void CGlobalSettings::StartUp() {
   ReadProfileNames(file);
   CopyDefaultToCurrent();
   m_currentProfile.SetName(m_strCurrentprofileName.empty() ? kDefaultProfileName : m_strCurrentprofileName);
-  m_currentProfile.LoadFrom(file);
+  // A profile that is not stored would load as no bindings at all; the default bindings,
+  // under the wanted name, keep the remote's keys working instead.
+  if (!IsNewProfileName(m_currentProfile.Name())) m_currentProfile.LoadFrom(file);
 }
 
 bool CGlobalSettings::LoadGlobalSettings() { return ReadGlobalSettings(SettingsDocument(GetSettingsFilePath())); }

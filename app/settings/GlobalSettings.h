@@ -26,7 +26,8 @@ class CGlobalSettings {
   CGlobalSettings();  // initial values only; no file access
 
   // The start-up sequence: load the settings, build the default profile, list the stored
-  // profiles and make the one named in the settings (or the default) current.
+  // profiles and make the one named in the settings (or the default) current. A name that no
+  // stored profile has gets the default bindings.
   void StartUp();
 
   // Reads the `global` element. False when the file, its document or the element is missing.

@@ -15,6 +15,11 @@
 #include "platform/autostart.h"
 #include "platform/shell.h"
 #include "settings/GlobalSettings.h"
+#include "shell/DefaultDeviceChooserDialog.h"
+#include "shell/LaserPointSettingDialog.h"
+#include "shell/MouseCombkeyDialog.h"
+#include "shell/MyApplicationDialog.h"
+#include "shell/ProfileDialogs.h"
 #include "shell/WidgetIds.h"
 #include "ui_XML_BUTTONSPAGE.h"
 #include "ui_XML_MAINWND.h"
@@ -22,6 +27,7 @@
 #include "ui_xml_Settingspage.h"
 #include "vtui/SCheckBox.h"
 #include "vtui/SComboBox.h"
+#include "vtui/SHostDialog.h"
 #include "vtui/SImageButton.h"
 #include "vtui/SMenuEx.h"
 #include "vtui/STabCtrl.h"
@@ -116,11 +122,7 @@ CMainDlg::CMainDlg(CGlobalSettings& settings, CActionRuntime* runtime, QWidget* 
 CMainDlg::~CMainDlg() {
   if (g_hMainWnd == this) g_hMainWnd = nullptr;
   m_settings.m_onCurrentProfileChanged = nullptr;
-  if (m_runtime) {
-    m_runtime->SetShowMainWindowHook(nullptr);
-    m_runtime->EndPointerOverlay();
-    m_runtime->EndVolumeOverlay();
-  }
+  if (m_runtime) m_runtime->SetShowMainWindowHook(nullptr);
 }
 
 void CMainDlg::BindCommands() {
@@ -140,6 +142,9 @@ void CMainDlg::BindCommands() {
     OpenMouseSettings();
   });
   OnCommand(QStringLiteral("btnsettingPage_launchstart"), [this](QWidget*) { ToggleLaunchAtStart(); });
+  OnCommand(QStringLiteral("btnsettingPage_add"), [this](QWidget*) { OnAddProfile(); });
+  OnCommand(QStringLiteral("btnsettingPage_del"), [this](QWidget*) { OnDeleteProfile(); });
+  OnCommand(QStringLiteral("btnsettingPage_reset"), [this](QWidget*) { OnResetProfile(); });
   // The mode button, its box and its arrow select the mode; the lamp is a picture.
   for (int mode = 0; mode < kModeCount; ++mode) {
     const QString name = QString::fromLatin1(kModeButtons[mode]);
@@ -418,11 +423,75 @@ void CMainDlg::ToggleLaunchAtStart() {
   SetChecked(FindChildByName(u"btnsettingPage_launchstart"), m_settings.m_blaunchstart);
 }
 
-void CMainDlg::OnDeviceFound() {
-  // The model chooser comes with its dialog; until then the pictures and label follow the
-  // stored model.
+void CMainDlg::OnDeviceFound() { RunDeviceChooser(); }
+
+void CMainDlg::RunDeviceChooser() {
+  // A replug while the chooser is still open is answered by the one already there.
+  if (m_choosingDevice) return;
+  m_choosingDevice = true;
+  const int styleBefore = m_settings.m_nDevStyeID;
+  {
+    MOUSEFUCTION::CDefaultDeviceChooserDialog chooser(m_settings);
+    RunDialog(chooser, nullptr);
+  }
+  m_choosingDevice = false;
+  // The model is kept at once: a choice that waited for the next save of some other setting
+  // would be lost whenever the program ends before one.
+  if (m_settings.m_nDevStyeID != styleBefore) m_settings.SaveGlobalSettings();
   RefreshDevicePictures();
   RefreshDeviceLabel();
+}
+
+void CMainDlg::OnAddProfile() {
+  MOUSEFUCTION::CNewProfileDialog dialog(this);
+  activateWindow();
+  if (RunDialog(dialog, this) == vtui::kDialogOk) NewProfile(dialog.ProfileName());
+}
+
+void CMainDlg::OnDeleteProfile() {
+  MOUSEFUCTION::CDelCurrentProfileDialog dialog(this);
+  activateWindow();
+  if (RunDialog(dialog, this) == vtui::kDialogOk) DeleteCurrentProfile();
+}
+
+void CMainDlg::OnResetProfile() {
+  MOUSEFUCTION::CResetToDefaultDialog dialog(this);
+  activateWindow();
+  if (RunDialog(dialog, this) == vtui::kDialogOk) ResetToDefault();
+}
+
+void CMainDlg::NewProfile(const std::wstring& name) {
+  if (name.empty() || !m_settings.IsNewProfileName(name)) return;
+  CProfile& current = m_settings.m_currentProfile;
+  current.Clear();
+  current.SetName(name);
+  current.Save();
+  FillProfileComboboxes();
+  RefreshFunctionSlots();
+}
+
+void CMainDlg::DeleteCurrentProfile() {
+  CProfile& current = m_settings.m_currentProfile;
+  if (current.Name() == kDefaultProfileName) return;
+  const std::wstring deleted = current.Name();
+  m_settings.DeleteProfile(deleted);
+  m_settings.CopyDefaultToCurrent();
+  current.SetName(kDefaultProfileName);
+  // The next start must not look for the profile that is gone: it opens the default bindings.
+  if (m_settings.m_strCurrentprofileName == deleted) {
+    m_settings.m_strCurrentprofileName = kDefaultProfileName;
+    m_settings.SaveGlobalSettings();
+  }
+  FillProfileComboboxes();
+  RefreshFunctionSlots();
+}
+
+void CMainDlg::ResetToDefault() {
+  m_settings.CopyDefaultToCurrent();
+  m_settings.SaveGlobalSettings();
+  m_settings.m_currentProfile.Save();
+  RefreshFunctionSlots();
+  RefreshModeLamps();
 }
 
 void CMainDlg::ShowInstance() {
@@ -437,10 +506,35 @@ void CMainDlg::PerformSlot(int slot) {
 
 int CMainDlg::TrackFunctionMenu(vtui::SMenuEx& menu, QPoint globalPos) { return menu.Exec(globalPos); }
 
-bool CMainDlg::RunParameterDialog(int functionId, Binding&) {
-  qCDebug(lcShell) << "no parameter dialog for function" << functionId << "yet";
-  return false;
+bool CMainDlg::RunParameterDialog(int functionId, Binding& binding) {
+  switch (functionId) {
+    case 101: {
+      MOUSEFUCTION::CLaserPointSettingDialog dialog(this);
+      dialog.SetImagePath(binding.pointerImagePath);
+      if (RunDialog(dialog, this) != vtui::kDialogOk) return false;
+      binding.pointerImagePath = dialog.ImagePath();
+      return true;
+    }
+    case 206: {
+      MOUSEFUCTION::CMyApplicationDialog dialog(this);
+      dialog.SetApplication(binding.application.appPath, binding.application.bMultiInst);
+      if (RunDialog(dialog, this) != vtui::kDialogOk) return false;
+      binding.application.appPath = dialog.ApplicationPath();
+      binding.application.bMultiInst = dialog.AllowMultipleInstances();
+      return true;
+    }
+    case 302: {
+      MOUSEFUCTION::CMouseCombkeyDialog dialog(this);
+      dialog.SetKeys(binding.keys);
+      if (RunDialog(dialog, this) != vtui::kDialogOk) return false;
+      binding.keys = dialog.Keys();
+      return true;
+    }
+    default: return false;
+  }
 }
+
+int CMainDlg::RunDialog(vtui::SHostDialog& dialog, QWidget* owner) { return dialog.DoModal(owner); }
 
 void CMainDlg::EndPointerOverlay() {
   if (m_runtime) m_runtime->EndPointerOverlay();

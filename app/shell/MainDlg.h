@@ -26,6 +26,7 @@ class CGlobalSettings;
 class QObject;
 namespace vtui {
 class SComboBox;
+class SHostDialog;
 class SMenuEx;
 }  // namespace vtui
 
@@ -36,7 +37,7 @@ class CMainDlg : public vtui::SHostWnd, public CDeviceEventTarget {
   // The window is built hidden from its layout; OnInitDialog completes it. `runtime` may be
   // null: nothing is then performed and no overlay is ended.
   CMainDlg(CGlobalSettings& settings, CActionRuntime* runtime, QWidget* parent = nullptr);
-  // Ends the laser pointer overlay, then the air volume overlay.
+  // The overlays outlive the window; the program ends them when it ends (CVeltrioApp).
   ~CMainDlg() override;
 
   // The initialisation a new main window runs once before it is shown; see the .cpp for the order.
@@ -63,6 +64,18 @@ class CMainDlg : public vtui::SHostWnd, public CDeviceEventTarget {
   void ClearFunctionSlot(QWidget* sender);
   void RefreshFunctionSlots();
   void ToggleEnableGesture();
+
+  // The Settings page's profile buttons: each asks with its dialog, then acts on "OK".
+  void OnAddProfile();
+  void OnDeleteProfile();
+  void OnResetProfile();
+  // The confirmed actions. A name that is empty or already stored adds nothing.
+  void NewProfile(const std::wstring& name);
+  void DeleteCurrentProfile();
+  void ResetToDefault();
+
+  // UM_DEVICE_FOUND: the device chooser, then the pictures and label of the model.
+  void RunDeviceChooser();
   // The "Launch at start" check box: flips the autostart entry, then shows its real state.
   void ToggleLaunchAtStart();
 
@@ -96,8 +109,10 @@ class CMainDlg : public vtui::SHostWnd, public CDeviceEventTarget {
   // Shows the menu at the cursor and returns the chosen command id, 0 when dismissed.
   virtual int TrackFunctionMenu(vtui::SMenuEx& menu, QPoint globalPos);
   // The parameter dialog of 101, 206 or 302 over `binding`; true when it was confirmed and
-  // filled the binding. The dialogs come with their own windows; until then nothing opens.
+  // filled the binding.
   virtual bool RunParameterDialog(int functionId, Binding& binding);
+  // Runs one of the window's dialogs modally over `owner` (null: none) and returns its code.
+  virtual int RunDialog(vtui::SHostDialog& dialog, QWidget* owner);
   virtual void EndPointerOverlay();
   virtual void OpenMouseSettings();
 
@@ -119,5 +134,6 @@ class CMainDlg : public vtui::SHostWnd, public CDeviceEventTarget {
   QObject* m_pRawInputWnd = nullptr;
   QObject* m_pComWnd = nullptr;
   int m_pickedIndex = -1;  // the index a combobox pick moves the other combobox to
+  bool m_choosingDevice = false;  // the device chooser is open
   bool m_initialised = false;
 };

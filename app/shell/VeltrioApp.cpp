@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QScreen>
@@ -77,10 +78,12 @@ CVeltrioApp::~CVeltrioApp() {
   m_channelNotifier.reset();
   m_channel.reset();
   m_tray.reset();
-  m_mainDlg.reset();  // ends the pointer overlay, then the volume overlay
-  // And once more, the other way round, for an overlay started while the window went away.
-  m_runtime->EndVolumeOverlay();
+  m_mainDlg.reset();
+  // The window is gone, so nothing can start an overlay any more: both end here, once. (The
+  // window's tests create and destroy windows by the dozen; ending overlays there would end
+  // every other program's overlays of the same user.)
   m_runtime->EndPointerOverlay();
+  m_runtime->EndVolumeOverlay();
 }
 
 void CVeltrioApp::Start(bool hidden) {
@@ -134,7 +137,7 @@ void CVeltrioApp::ExitProgram() {
   }
   // Ending the event loop also ends a nested one (an open menu or dialog of the window), which
   // then unwinds into a window that still exists; the window itself goes with this object,
-  // after the loop, and ends both overlays as it goes.
+  // after the loop, and the overlays end after it.
   QCoreApplication::quit();
 }
 
@@ -150,6 +153,7 @@ int VeltrioMain(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veltrio"));
   QApplication::setQuitOnLastWindowClosed(false);  // closing the window only hides it
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/ICON_LOGO.svg")));
   platform::SetLogSink(QtLogSink);
 
   // Relative paths (the overlays) are found beside the program.

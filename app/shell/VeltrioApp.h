@@ -32,7 +32,7 @@ StartOutcome isMYMutex(const std::string& commandLine);
 class CVeltrioApp {
  public:
   CVeltrioApp();
-  ~CVeltrioApp();  // ends both overlays once more
+  ~CVeltrioApp();  // destroys the window, then ends both overlays
 
   // Builds the main window (hidden), opens the request channel, shows the tray icon and,
   // unless `hidden`, the window.

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -46,7 +47,16 @@ std::string ExecutableOf(pid_t pid) {
   return path;
 }
 
-// Calls `visit` with each process and its executable until it returns true; true when it did.
+// True when the process runs as this process's user: the owner of /proc/<pid> is the
+// process's effective user.
+bool IsOwnProcess(pid_t pid) {
+  struct stat info {};
+  const std::string folder = "/proc/" + std::to_string(pid);
+  return ::stat(folder.c_str(), &info) == 0 && info.st_uid == ::geteuid();
+}
+
+// Calls `visit` with each process of this user and its executable until it returns true; true
+// when it did. Other users' processes are never visited, even where they could be read (root).
 bool FindProcess(const std::function<bool(pid_t, const std::string&)>& visit) {
   DIR* proc = ::opendir("/proc");
   if (!proc) {
@@ -57,7 +67,7 @@ bool FindProcess(const std::function<bool(pid_t, const std::string&)>& visit) {
   while (const dirent* entry = ::readdir(proc)) {
     char* end = nullptr;
     long pid = std::strtol(entry->d_name, &end, 10);
-    if (*end != '\0' || pid <= 0) continue;
+    if (*end != '\0' || pid <= 0 || !IsOwnProcess(static_cast<pid_t>(pid))) continue;
     std::string exe = ExecutableOf(static_cast<pid_t>(pid));
     if (!exe.empty() && visit(static_cast<pid_t>(pid), exe)) {
       found = true;

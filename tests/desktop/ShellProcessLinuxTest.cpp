@@ -7,6 +7,11 @@
 #include "platform/shell.h"
 #include "platform/utf.h"
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -95,6 +100,40 @@ TEST_F(Processes, DocumentOpensWithTheDesktopsOpener) {
 
 TEST(ProgramFolder, HoldsTheRunningExecutable) {
   EXPECT_TRUE(fs::exists(platform::ProgramFolder() / "desktop_tests"));
+}
+
+// A process of the same name that runs as another user is not this user's to find or end.
+TEST_F(Processes, AnotherUsersProcessIsNeitherFoundNorEnded) {
+  if (::geteuid() != 0) GTEST_SKIP() << "changing to another user needs root";
+  // A copy of sleep under the test's name, in a folder the other user may enter.
+  const fs::path folder = fs::temp_directory_path() / ("vt-other-user-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  ::chmod(folder.c_str(), 0755);
+  const fs::path program = folder / m_name;
+  fs::copy_file("/bin/sleep", program, fs::copy_options::overwrite_existing);
+  ::chmod(program.c_str(), 0755);
+  const pid_t other = ::fork();
+  if (other == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
+    ::execl(program.c_str(), m_name.c_str(), "30", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ASSERT_GT(other, 0);
+  // Wait until it runs the copy (until then its executable is still this test's).
+  const fs::path exe = "/proc/" + std::to_string(other) + "/exe";
+  std::error_code unreadable;
+  for (int i = 0; i < 500 && fs::read_symlink(exe, unreadable) != program; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(fs::read_symlink(exe), program);
+
+  EXPECT_FALSE(platform::IsProcessRunningByName(m_name));
+  EXPECT_FALSE(platform::IsProcessRunningByPath(program));
+  EXPECT_EQ(platform::EndProcessesByName(m_name), 0);
+  EXPECT_TRUE(IsAlive(other));
+  ::kill(other, SIGKILL);
+  ::waitpid(other, nullptr, 0);
+  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -251,7 +253,19 @@ unsigned long Desktop::MainWindow(pid_t pid) {
     if (!XGetWindowAttributes(m_x, window, &attributes) || attributes.override_redirect) continue;
     // Qt's own helper windows (the client leader) carry no class.
     if (Parent(m_x, window) != DefaultRootWindow(m_x) || !HasProperty(m_x, window, wmClass)) continue;
-    if (Title(m_x, window) == "Veltrio") return window;
+    // The device chooser is titled "Veltrio" too; the main window is the one of 719 pixels.
+    if (Title(m_x, window) == "Veltrio" && attributes.width == 719) return window;
+  }
+  return 0;
+}
+
+unsigned long Desktop::ShownWindowTitled(pid_t pid, const std::string& title, int width) {
+  for (unsigned long window : WindowsOf(pid)) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(m_x, window, &attributes) || attributes.override_redirect) continue;
+    if (Parent(m_x, window) != DefaultRootWindow(m_x)) continue;
+    if (width != 0 && attributes.width != width) continue;
+    if (attributes.map_state == IsViewable && Title(m_x, window) == title) return window;
   }
   return 0;
 }
@@ -319,6 +333,29 @@ void Desktop::Click(int x, int y, int button) {
   XTestFakeMotionEvent(m_x, -1, x, y, CurrentTime);
   XTestFakeButtonEvent(m_x, static_cast<unsigned>(button), True, CurrentTime);
   XTestFakeButtonEvent(m_x, static_cast<unsigned>(button), False, CurrentTime);
+  XSync(m_x, False);
+}
+
+void Desktop::Type(const std::string& text) {
+  const KeyCode shift = XKeysymToKeycode(m_x, XK_Shift_L);
+  for (char c : text) {
+    const KeySym keysym = static_cast<unsigned char>(c);  // Latin-1 keysyms are their code points
+    const KeyCode code = XKeysymToKeycode(m_x, keysym);
+    if (code == 0) continue;
+    const bool shifted = XkbKeycodeToKeysym(m_x, code, 0, 0) != keysym;
+    if (shifted) XTestFakeKeyEvent(m_x, shift, True, CurrentTime);
+    XTestFakeKeyEvent(m_x, code, True, CurrentTime);
+    XTestFakeKeyEvent(m_x, code, False, CurrentTime);
+    if (shifted) XTestFakeKeyEvent(m_x, shift, False, CurrentTime);
+  }
+  XSync(m_x, False);
+}
+
+void Desktop::PressKeys(const std::vector<std::string>& keysyms) {
+  std::vector<KeyCode> codes;
+  for (const std::string& name : keysyms) codes.push_back(XKeysymToKeycode(m_x, XStringToKeysym(name.c_str())));
+  for (KeyCode code : codes) XTestFakeKeyEvent(m_x, code, True, CurrentTime);
+  for (auto code = codes.rbegin(); code != codes.rend(); ++code) XTestFakeKeyEvent(m_x, *code, False, CurrentTime);
   XSync(m_x, False);
 }
 

@@ -97,6 +97,9 @@ class Desktop {
   unsigned long EmbeddedTrayIcon(pid_t pid);
   // A popup (an override-redirect window) of `pid` that is shown, such as a menu.
   unsigned long ShownPopup(pid_t pid);
+  // A shown top-level window of `pid` with that title and, unless 0, that width (a dialog); 0
+  // when none is shown.
+  unsigned long ShownWindowTitled(pid_t pid, const std::string& title, int width = 0);
 
   // Waits until the server has handled every request of this connection.
   void Sync();
@@ -113,6 +116,12 @@ class Desktop {
   // Moves the pointer by (dx, dy) in one relative step through XTest; steps of more than a few
   // pixels are accelerated by the server.
   void MovePointerBy(int dx, int dy);
+  // Types `text` (printable ASCII) into the focused window through XTest, with Shift where the
+  // layout needs it.
+  void Type(const std::string& text);
+  // Presses the keys named by keysym names ("Control_L", "k", "Return") in order, then releases
+  // them in reverse order.
+  void PressKeys(const std::vector<std::string>& keysyms);
   // Where the pointer is now, in root coordinates.
   std::pair<int, int> PointerPosition();
 

@@ -147,6 +147,20 @@ class VeltrioE2e : public testing::Test {
 
   bool MainWindowShown(Child& veltrio) { return m_desktop.Viewable(m_desktop.MainWindow(veltrio.Pid())); }
 
+  // The device chooser that a newly opened remote brings up, 0 while none is shown.
+  unsigned long ShownChooser(Child& veltrio) { return m_desktop.ShownWindowTitled(veltrio.Pid(), "Veltrio", 250); }
+
+  // The remote open and the chooser it brought up gone: the remote reports `model`, and the
+  // chooser closes by itself a second later. It is modal, so clicks into the main window wait
+  // for this.
+  bool WaitForRemoteReady(Child& veltrio, int model = 2) {
+    if (!WaitForDeviceOpen()) return false;
+    // Once the program's loop answers, the chooser it queued at the start is showing.
+    if (AskInstance(Socket(), kNoRequest) != 0) return false;
+    m_remote->Send("model " + std::to_string(model));
+    return WaitUntil([&] { return ShownChooser(veltrio) == 0; });
+  }
+
   // Both of the remote's interfaces that Veltrio reads are open: the vendor node and the mouse's
   // evdev node each have a connection besides their listening socket.
   bool WaitForDeviceOpen() {
@@ -342,7 +356,7 @@ class ButtonsPage : public VeltrioE2e {
     ASSERT_TRUE(veltrio);
     window = WaitForShownMainWindow(*veltrio);
     ASSERT_TRUE(window);
-    ASSERT_TRUE(WaitForDeviceOpen());
+    ASSERT_TRUE(WaitForRemoteReady(*veltrio));
     ASSERT_TRUE(WaitForPage(window, "Settings")) << "the window starts on the Settings page";
     ClickButtonsPage();
     ASSERT_TRUE(WaitForPage(window, "Buttons")) << "with the remote present the Buttons page opens";
@@ -401,7 +415,7 @@ TEST_F(VeltrioE2e, ExitFromTheTrayMenuEndsTheProgramAndBothOverlays) {
   ASSERT_TRUE(veltrio);
   const unsigned long icon = WaitForTrayIcon(*veltrio);
   ASSERT_TRUE(icon);
-  ASSERT_TRUE(WaitForDeviceOpen());
+  ASSERT_TRUE(WaitForRemoteReady(*veltrio));
 
   auto running = [](const fs::path& program) { return ProcessesOf(program).size(); };
   m_remote->Send("press media1\nrelease media1\npress media3\nrelease media3");

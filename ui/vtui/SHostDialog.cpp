@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
 
@@ -10,6 +11,13 @@ namespace vtui {
 SHostDialog::SHostDialog(QWidget* parent) : SHostWnd(parent) {
   setWindowFlag(Qt::Dialog);
   setWindowModality(Qt::ApplicationModal);
+}
+
+void SHostDialog::InitDialogWindow(const QString& title) {
+  setWindowFlag(Qt::Tool);
+  setFixedSize(size());
+  setWindowTitle(title);
+  if (!QGuiApplication::windowIcon().isNull()) setWindowIcon(QGuiApplication::windowIcon());
 }
 
 int SHostDialog::DoModal(QWidget* owner) {
@@ -23,16 +31,19 @@ int SHostDialog::DoModal(QWidget* owner) {
   m_loop = &loop;
   show();
   raise();
-  activateWindow();
+  if (!testAttribute(Qt::WA_ShowWithoutActivating)) activateWindow();
   loop.exec(QEventLoop::DialogExec);
   m_loop = nullptr;
   return m_result;
 }
 
 void SHostDialog::EndDialog(int code) {
-  m_result = code;
   hide();
-  if (m_loop) m_loop->quit();
+  // The first end wins: a later one (a second click queued behind the first) changes nothing.
+  if (!m_loop) return;
+  m_result = code;
+  m_loop->quit();
+  m_loop = nullptr;
 }
 
 void SHostDialog::closeEvent(QCloseEvent* event) {

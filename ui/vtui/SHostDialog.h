@@ -21,12 +21,24 @@ class SHostDialog : public SHostWnd {
   explicit SHostDialog(QWidget* parent = nullptr);
 
   // Shows the dialog over `owner` (centred on it, or on the screen without one), blocks input
-  // to other windows and returns the code given to EndDialog.
+  // to other windows and returns the code given to EndDialog; 0 when the application's loop
+  // ended meanwhile. A dialog with Qt::WA_ShowWithoutActivating set does not take the focus.
   int DoModal(QWidget* owner = nullptr);
+  // Ends a running dialog with `code`; does nothing when it is not running (or already ended).
   void EndDialog(int code);
   bool IsRunning() const { return m_loop != nullptr; }
 
  protected:
+  // Sets the dialog up from its compiled layout `form` (a Ui:: class): the widgets, the layout
+  // names and clicks, then a fixed-size tool window (no taskbar entry) titled `title`, with the
+  // application's icon.
+  template <class Form>
+  void SetUpDialog(Form& form, const QString& title) {
+    form.setupUi(this);
+    InitLayout();
+    InitDialogWindow(title);
+  }
+  void InitDialogWindow(const QString& title);
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 

@@ -46,6 +46,9 @@ std::filesystem::path ExecutableFileName(std::string_view baseName);
 // The folder of the running executable; empty when it cannot be determined.
 std::filesystem::path ProgramFolder();
 
+// The process look-ups below see only the processes of the calling user; another user's
+// processes are never found, nor ended, even by root.
+
 // True when a process runs whose executable's file name equals `fileName`, ignoring case.
 // Processes whose executable cannot be read (another user's, exited ones) never count.
 bool IsProcessRunningByName(const std::filesystem::path& fileName);

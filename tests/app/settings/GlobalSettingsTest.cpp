@@ -105,13 +105,36 @@ TEST_F(GlobalSettingsTest, StartUpOpensTheNamedProfile) {
   EXPECT_EQ(s.m_profileNames, (std::vector<std::wstring>{L"Work", L"Home"}));
 }
 
-TEST_F(GlobalSettingsTest, StartUpWithoutTheNamedProfileKeepsTheNameAndNoFunctions) {
-  WriteFile(R"(<global m_strCurrentprofileName="Gone"/><profilecfg><profile name="Home"/></profilecfg>)");
+// A start whose settings name a profile that is not stored keeps the remote's keys working:
+// the default bindings, under the wanted name.
+struct MissingProfileCase {
+  const char* name;
+  const char* file;
+  const wchar_t* current;
+};
+
+class StartUpWithoutTheNamedProfile : public SettingsFolder, public ::testing::WithParamInterface<MissingProfileCase> {};
+
+TEST_P(StartUpWithoutTheNamedProfile, KeepsTheNameAndTheDefaultBindings) {
+  WriteFile(GetParam().file);
   CGlobalSettings& s = Started();
-  EXPECT_EQ(s.m_currentProfile.Name(), L"Gone");
-  for (const Binding& b : s.m_currentProfile.Bindings()) EXPECT_EQ(b, Binding{});
-  EXPECT_EQ(s.m_defaultProfile.At(0).functionId, 901) << "the default profile is never touched";
+  EXPECT_EQ(s.m_currentProfile.Name(), GetParam().current);
+  EXPECT_EQ(s.m_currentProfile.Bindings(), s.m_defaultProfile.Bindings());
+  EXPECT_EQ(s.m_currentProfile.At(0).functionId, 901);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StartUpWithoutTheNamedProfile,
+    ::testing::Values(
+        MissingProfileCase{"OtherProfilesStored",
+                           R"(<global m_strCurrentprofileName="Gone"/><profilecfg><profile name="Home"/></profilecfg>)",
+                           L"Gone"},
+        // A fresh machine after the first check box: the file holds only the global element.
+        MissingProfileCase{"OnlyTheGlobalElement",
+                           R"(<global m_nDevStyeID="2" m_blaunchstart="0" m_benablegesture="1" m_strCurrentprofileName="defalut"/>)",
+                           L"defalut"},
+        MissingProfileCase{"NoNameAndNoProfiles", R"(<global m_benablegesture="1"/>)", L"defalut"}),
+    [](const ::testing::TestParamInfo<MissingProfileCase>& info) { return std::string(info.param.name); });
 
 TEST_F(GlobalSettingsTest, UnusableSettingsFolderReadsNothingAndWritesNothing) {
   // XDG_CONFIG_HOME names a file, so the Veltrio folder beneath it cannot be created.

@@ -1,8 +1,8 @@
 #pragma once
-// A main window over a private settings folder, on the test's X server. The device windows
-// are not created (no device here); the menu, the parameter dialogs, the mouse settings and
-// the pointer overlay are the test's to script and observe. Functions are performed by the real
-// action runtime into a recording key injector.
+// A main window over a private settings folder, on an X server of the test program's own. The
+// device windows are not created (no device here); the menu, the dialogs, the mouse settings
+// and the pointer overlay are the test's to script and observe. Functions are performed by the
+// real action runtime into a recording key injector.
 
 #include <QApplication>
 #include <QMenu>
@@ -17,9 +17,19 @@
 #include "device/DeviceEvents.h"
 #include "shell/MainDlg.h"
 #include "shell/WidgetIds.h"
+#include "PrivateXServer.h"
+#include "vtui/SHostDialog.h"
 #include "vtui/SMenuEx.h"
 
+// The program's windows and dialogs take the focus and grab the pointer; on a server of their
+// own they can neither take it from other tests nor lose it to them.
 inline QApplication& TestApp() {
+  static testsupport::PrivateXServer server;
+  if (server.Display().empty() && server.Start("1280x800x24")) {
+    ::setenv("DISPLAY", server.Display().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::unsetenv("WAYLAND_DISPLAY");
+  }
   static int argc = 1;
   static char name[] = "shell_tests";
   static char* argv[] = {name, nullptr};
@@ -34,7 +44,11 @@ class TestMainDlg : public CMainDlg {
   // The id the next menu returns without being shown; unset, the real menu opens.
   std::function<int(vtui::SMenuEx&)> menuChoice;
   std::vector<int> dialogsRun;   // function ids whose parameter dialog was asked for
+  // Stands in for a parameter dialog; unset, the real dialog runs through runDialog.
   std::function<bool(int, Binding&)> dialog = [](int, Binding&) { return false; };
+  // Runs a real dialog: the test acts on it and returns its code. Unset, it is cancelled unseen.
+  std::function<int(vtui::SHostDialog&)> runDialog;
+  std::vector<QString> dialogsShown;  // window titles of the real dialogs run
   int deviceWindowsCreated = 0;
   int pointerOverlaysEnded = 0;
   int mouseSettingsOpened = 0;
@@ -48,7 +62,11 @@ class TestMainDlg : public CMainDlg {
   }
   bool RunParameterDialog(int functionId, Binding& binding) override {
     dialogsRun.push_back(functionId);
-    return dialog(functionId, binding);
+    return dialog ? dialog(functionId, binding) : CMainDlg::RunParameterDialog(functionId, binding);
+  }
+  int RunDialog(vtui::SHostDialog& d, QWidget*) override {
+    dialogsShown.push_back(d.windowTitle());
+    return runDialog ? runDialog(d) : vtui::kDialogCancel;
   }
   void EndPointerOverlay() override { ++pointerOverlaysEnded; }
   void OpenMouseSettings() override { ++mouseSettingsOpened; }

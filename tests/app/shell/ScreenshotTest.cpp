@@ -2,11 +2,17 @@
 // open function menu. Written to VELTRIO_SCREENSHOTS (printed by the test).
 
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QTimer>
 
 #include "MainDlgFixture.h"
+#include "shell/DefaultDeviceChooserDialog.h"
+#include "shell/LaserPointSettingDialog.h"
+#include "shell/MouseCombkeyDialog.h"
+#include "shell/MyApplicationDialog.h"
+#include "shell/ProfileDialogs.h"
 #include "vtui/STabCtrl.h"
 
 namespace {
@@ -97,6 +103,34 @@ TEST_F(ScreenshotTest, OpenFunctionMenu) {
   dlg->ShowFunctionMenu(picture);
   ASSERT_FALSE(image.isNull());
   Save(image, "function-menu.png");
+}
+
+// Each dialog as it opens over the window, filled as a user would have it.
+TEST_F(ScreenshotTest, EveryDialog) {
+  auto shoot = [&](vtui::SHostDialog& dialog, const char* name) {
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    Save(Shot(&dialog), name);
+    dialog.hide();
+  };
+  MOUSEFUCTION::CNewProfileDialog newProfile;
+  newProfile.NameEdit()->setText(QStringLiteral("Lecture hall"));
+  shoot(newProfile, "dialog-new-profile.png");
+  MOUSEFUCTION::CDelCurrentProfileDialog deleteProfile;
+  shoot(deleteProfile, "dialog-delete-profile.png");
+  MOUSEFUCTION::CResetToDefaultDialog reset;
+  shoot(reset, "dialog-reset-to-default.png");
+  MOUSEFUCTION::CMouseCombkeyDialog combkey;
+  combkey.SetKeys({0x03, 0x4B, 0x70});
+  shoot(combkey, "dialog-custom-key.png");
+  MOUSEFUCTION::CMyApplicationDialog application;
+  application.SetApplication(L"/usr/share/applications/org.kde.okular.desktop", true);
+  shoot(application, "dialog-my-application.png");
+  MOUSEFUCTION::CLaserPointSettingDialog pointer;
+  pointer.SetImagePath(L"/home/teacher/Pictures/Veltrio/defaultpointer.png");
+  shoot(pointer, "dialog-laser-pointer.png");
+  MOUSEFUCTION::CDefaultDeviceChooserDialog chooser(*settings);
+  shoot(chooser, "dialog-device-chooser.png");
 }
 
 }  // namespace
