@@ -336,6 +336,16 @@ void Desktop::Click(int x, int y, int button) {
   XSync(m_x, False);
 }
 
+bool Desktop::HasFocus(unsigned long window) {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(m_x, &focus, &revert);
+  for (Window at = focus; at != 0 && at != PointerRoot && at != DefaultRootWindow(m_x); at = Parent(m_x, at)) {
+    if (at == window) return true;
+  }
+  return false;
+}
+
 void Desktop::Type(const std::string& text) {
   const KeyCode shift = XKeysymToKeycode(m_x, XK_Shift_L);
   for (char c : text) {

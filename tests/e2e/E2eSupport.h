@@ -116,6 +116,8 @@ class Desktop {
   // Moves the pointer by (dx, dy) in one relative step through XTest; steps of more than a few
   // pixels are accelerated by the server.
   void MovePointerBy(int dx, int dy);
+  // True when the keyboard focus is in `window` (it or a window inside it).
+  bool HasFocus(unsigned long window);
   // Types `text` (printable ASCII) into the focused window through XTest, with Shift where the
   // layout needs it.
   void Type(const std::string& text);

@@ -5,6 +5,8 @@
 #include "E2eSupport.h"
 #include "XKeyRecorder.h"
 
+#include <QColor>
+#include <QImage>
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -23,13 +25,15 @@ using testsupport::XKeyRecorder;
 const fs::path kPrefix = VELTRIO_E2E_PREFIX;
 const fs::path kOverlayPrefix = VELTRIO_E2E_OVERLAY_PREFIX;
 const fs::path kRemoteSim = REMOTE_SIM_PATH;
+const fs::path kStubProgram = STUB_PROGRAM_PATH;
 constexpr const char* kInstanceName = "Zmgenex-Hkbhi{M49H36ND-72UK-799G-9739-80020Q8R8E3B}";
 
 // A request number that the running instance answers with 0 and otherwise ignores.
 constexpr int kNoRequest = 0;
 
 // Function ids of the bindings the tests make.
-constexpr int kPageUp = 901, kEscape = 905, kUndoE = 907, kLaserPointer = 101, kAirVolume = 401;
+constexpr int kPageUp = 901, kEscape = 905, kUndoE = 907, kLaserPointer = 101, kAirVolume = 401,
+              kMyApplication = 206, kCustomKey = 302;
 
 // Where the main window's layout puts what the tests look at or click (window coordinates):
 // the page buttons lie in the body at y 36, each 64x58; a checked one shows a blue bar at its
@@ -110,6 +114,11 @@ class VeltrioE2e : public testing::Test {
         {"WAYLAND_DISPLAY", std::nullopt},
         // Without a session bus Qt's tray icon is the XEmbed one that the tray host shows.
         {"DBUS_SESSION_BUS_ADDRESS", std::nullopt},
+        // Qt's own file picker, not a desktop's.
+        {"QT_QPA_PLATFORMTHEME", std::nullopt},
+        {"XDG_CURRENT_DESKTOP", std::nullopt},
+        // The pictures folder is the test's.
+        {"HOME", (m_scratch.Path() / "home").string()},
     };
     options.output = Log();
     return options;
@@ -384,6 +393,284 @@ TEST_F(ButtonsPage, QuitRequestWhileAFunctionMenuIsOpenEndsCleanly) {
   // The request arrives while the menu runs its own event loop inside the window's click.
   EXPECT_EQ(RunVeltrio({"-x"}), 0);
   EXPECT_EQ(veltrio->Wait(20s), 0) << "the instance ends without a crash";
+}
+
+// --- the dialogs, clicked and typed into as a user does --------------------------------------
+
+// The Settings page's profile buttons and media button 1's set button, in window coordinates
+// (the page lies at (64, 36)).
+constexpr int kAddProfileX = 64 + 213 + 19, kAddProfileY = 36 + 84 + 14;
+constexpr int kDeleteProfileX = 64 + 256 + 17, kDeleteProfileY = 36 + 84 + 14;
+constexpr int kResetProfileX = 64 + 191 + 49, kResetProfileY = 36 + 117 + 14;
+constexpr int kMediaButton1SetX = 64 + 272 + 243 + 8, kMediaButton1SetY = 36 + 116 + 20 + 8;
+
+// Veltrio shown on a desktop of its own; the dialogs it opens are found by their titles and
+// clicked at their layout's places.
+class Dialogs : public ButtonsPage {
+ protected:
+  // The dialog once it shows, 0 when it did not come.
+  unsigned long WaitForDialog(const std::string& title) {
+    unsigned long dialog = 0;
+    WaitUntil([&] { return (dialog = m_desktop.ShownWindowTitled(veltrio->Pid(), title)) != 0; });
+    return dialog;
+  }
+  bool WaitForDialogGone(const std::string& title) {
+    return WaitUntil([&] { return m_desktop.ShownWindowTitled(veltrio->Pid(), title) == 0; });
+  }
+  void StartShown(const std::vector<std::string>& args = {}) {
+    veltrio = StartVeltrio(args);
+    ASSERT_TRUE(veltrio);
+    window = WaitForShownMainWindow(*veltrio);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(WaitForPage(window, "Settings"));
+  }
+  // Opens the dialog behind the button at (x, y) of the main window, confirms it with the OK
+  // button at (okX, okY) of the dialog after `fill`.
+  void Confirm(int x, int y, const std::string& title, int okX, int okY, const std::function<void(unsigned long)>& fill = {}) {
+    ClickInWindow(window, x, y);
+    const unsigned long dialog = WaitForDialog(title);
+    ASSERT_TRUE(dialog) << title;
+    if (fill) fill(dialog);
+    ClickInWindow(dialog, okX, okY);
+    ASSERT_TRUE(WaitForDialogGone(title));
+    ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);  // the confirmed action has run
+  }
+  void AddProfile(const std::string& name) {
+    Confirm(kAddProfileX, kAddProfileY, "New profile", 140 + 21, 125 + 13, [&](unsigned long dialog) {
+      ClickInWindow(dialog, 50 + 75, 92 + 10);
+      ASSERT_TRUE(WaitUntil([&] { return m_desktop.HasFocus(dialog); }));
+      m_desktop.Type(name);
+    });
+  }
+  // The stored profile element of that name, from its opening tag to its end; empty if none.
+  std::string StoredProfile(const std::string& name) {
+    const std::string text = ReadFile(SettingsFile());
+    const size_t start = text.find("<profile name=\"" + name + "\"");
+    if (start == std::string::npos) return {};
+    const size_t end = text.find("</profile>", start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  }
+  static int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+  }
+  // A start hidden in the tray with the remote plugged: media key 1 sends Page Up, the default
+  // binding, to a focused client.
+  void ExpectMediaKey1SendsPageUpAfterAStart() {
+    ASSERT_TRUE(PlugRemote());
+    Child* started = StartVeltrio({"-boot"});
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(WaitForTrayIcon(*started));
+    ASSERT_TRUE(WaitForDeviceOpen());
+    XKeyRecorder recorder;
+    ASSERT_TRUE(recorder.Open(m_desktop.Name())) << recorder.Error();
+    m_remote->Send("press media1\nrelease media1");
+    EXPECT_EQ(recorder.Take(2, 10s), (std::vector<RecordedKey>{{true, "Prior"}, {false, "Prior"}}));
+  }
+  // A file chosen for media button 1 as a user does it: its set button opens the parameter
+  // dialog `title`, whose browse button (at browse) opens the picker; the chosen file is
+  // confirmed with the dialog's OK button (at ok) and appears in the settings file as `attribute`.
+  struct ParameterDialog {
+    const char* title;
+    int browseX, browseY;
+    const char* pickerTitle;
+    int okX, okY;
+    const char* attribute;
+  };
+  void ChooseFileForMediaButton1(const ParameterDialog& d, const fs::path& file) {
+    ClickInWindow(window, kMediaButton1SetX, kMediaButton1SetY);
+    const unsigned long dialog = WaitForDialog(d.title);
+    ASSERT_TRUE(dialog) << d.title;
+    ClickInWindow(dialog, d.browseX, d.browseY);
+    ASSERT_NO_FATAL_FAILURE(PickFile(d.pickerTitle, file));
+    ClickInWindow(dialog, d.okX, d.okY);
+    ASSERT_TRUE(WaitForDialogGone(d.title));
+    const std::string stored = std::string(d.attribute) + "=\"" + file.string() + "\"";
+    ASSERT_TRUE(WaitUntil([&] { return ReadFile(SettingsFile()).find(stored) != std::string::npos; }))
+        << ReadFile(SettingsFile());
+  }
+  // Veltrio shown with the remote open and its chooser answered, on the Buttons page.
+  void StartWithRemoteOnButtonsPage() {
+    ASSERT_TRUE(PlugRemote());
+    ASSERT_NO_FATAL_FAILURE(StartShown());
+    ASSERT_TRUE(WaitForRemoteReady(*veltrio));
+    ClickButtonsPage();
+    ASSERT_TRUE(WaitForPage(window, "Buttons"));
+  }
+  // Types a full path into the open file picker and accepts it; returns once the dialog it was
+  // opened from takes clicks again.
+  void PickFile(const std::string& pickerTitle, const fs::path& file) {
+    const unsigned long picker = WaitForDialog(pickerTitle);
+    ASSERT_TRUE(picker) << pickerTitle;
+    // Keys go where the focus is, which a new window is given only after it shows.
+    ASSERT_TRUE(WaitUntil([&] { return m_desktop.HasFocus(picker); }));
+    m_desktop.Type(file.string());
+    // The picker completes what is typed from the folder it lists: where that list has been
+    // read already, the first Return only takes the completion, as it does for a user.
+    m_desktop.PressKeys({"Return"});
+    ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+    if (m_desktop.ShownWindowTitled(veltrio->Pid(), pickerTitle)) m_desktop.PressKeys({"Return"});
+    ASSERT_TRUE(WaitForDialogGone(pickerTitle));
+    // The picker is gone once the browse click has returned, with the completion list it may
+    // have shown: until then that list holds the pointer and a click on the dialog closes it.
+    ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+    ASSERT_TRUE(WaitUntil([&] { return m_desktop.ShownPopup(veltrio->Pid()) == 0; }));
+  }
+};
+
+TEST_F(Dialogs, ProfilesAreAddedResetAndDeletedThroughTheirDialogs) {
+  ASSERT_NO_FATAL_FAILURE(StartShown());
+  ASSERT_NO_FATAL_FAILURE(AddProfile("Lecture"));
+  std::string stored = StoredProfile("Lecture");
+  EXPECT_EQ(Count(stored, "<customKey"), 44) << stored;
+  EXPECT_EQ(Count(stored, "value=\"0\""), 44) << "a new profile has no bindings";
+
+  const std::string before = ReadFile(SettingsFile());
+  ASSERT_NO_FATAL_FAILURE(AddProfile("Lecture"));
+  EXPECT_EQ(ReadFile(SettingsFile()), before) << "the same name again changes nothing";
+
+  ASSERT_NO_FATAL_FAILURE(Confirm(kResetProfileX, kResetProfileY, "Reset to default", 150 + 21, 98 + 14));
+  stored = StoredProfile("Lecture");
+  EXPECT_NE(stored.find("<customKey1_1 value=\"901\""), std::string::npos) << stored;
+  EXPECT_NE(stored.find("<customKey1_2 value=\"904\""), std::string::npos);
+  EXPECT_NE(stored.find("<customKey1_3 value=\"902\""), std::string::npos);
+  EXPECT_EQ(Count(stored, "value=\"0\""), 41);
+
+  ASSERT_NO_FATAL_FAILURE(Confirm(kDeleteProfileX, kDeleteProfileY, "Delete profile", 149 + 21, 98 + 14));
+  EXPECT_EQ(StoredProfile("Lecture"), "");
+}
+
+TEST_F(Dialogs, DeletingTheProfileTheSettingsNameGivesTheDefaultKeysAfterARestart) {
+  WriteSettings(false, Binding(1, 1, kEscape));  // "Desk", named by the settings
+  ASSERT_NO_FATAL_FAILURE(StartShown());
+  ASSERT_NO_FATAL_FAILURE(Confirm(kDeleteProfileX, kDeleteProfileY, "Delete profile", 149 + 21, 98 + 14));
+  EXPECT_EQ(StoredProfile("Desk"), "");
+  EXPECT_NE(ReadFile(SettingsFile()).find("m_strCurrentprofileName=\"defalut\""), std::string::npos);
+  EXPECT_EQ(RunVeltrio({"-x"}), 0);
+  ASSERT_EQ(veltrio->Wait(20s), 0);
+  ExpectMediaKey1SendsPageUpAfterAStart();
+}
+
+// A fresh machine where only a check box was ticked: the file holds the global element alone.
+TEST_F(Dialogs, SettingsNamingAProfileThatIsNotStoredKeepTheDefaultKeys) {
+  WriteFile(SettingsFile(), "<?xml version=\"1.0\"?>\n<global m_nDevStyeID=\"2\" m_blaunchstart=\"0\" "
+                            "m_benablegesture=\"1\" m_strCurrentprofileName=\"defalut\" />\n");
+  ExpectMediaKey1SendsPageUpAfterAStart();
+}
+
+TEST_F(Dialogs, CustomKeyCapturedInTheDialogIsTypedExactly) {
+  WriteSettings(false, Binding(1, 1, kCustomKey));
+  ASSERT_NO_FATAL_FAILURE(StartWithRemoteOnButtonsPage());
+  ClickInWindow(window, kMediaButton1SetX, kMediaButton1SetY);
+  const unsigned long dialog = WaitForDialog("Custom key combination");
+  ASSERT_TRUE(dialog);
+  ClickInWindow(dialog, 27 + 7, 66 + 6);  // left Ctrl
+  ClickInWindow(dialog, 69 + 7, 66 + 6);  // left Shift
+  ClickInWindow(dialog, 24 + 64, 104 + 13);  // the first key's box
+  ASSERT_TRUE(WaitUntil([&] { return m_desktop.HasFocus(dialog); }));
+  m_desktop.PressKeys({"Control_L", "Shift_L", "k"});
+  ClickInWindow(dialog, 203 + 21, 177 + 14);
+  ASSERT_TRUE(WaitForDialogGone("Custom key combination"));
+  EXPECT_TRUE(WaitUntil([&] {
+    return ReadFile(SettingsFile()).find("value=\"302\" SystemKey=\"3\" SingleKey1=\"75\" SingleKey2=\"0\"") != std::string::npos;
+  })) << ReadFile(SettingsFile());
+
+  XKeyRecorder recorder;
+  ASSERT_TRUE(recorder.Open(m_desktop.Name())) << recorder.Error();
+  m_remote->Send("press media1\nrelease media1");
+  EXPECT_EQ(recorder.Take(6, 10s), (std::vector<RecordedKey>{{true, "Control_L"},
+                                                              {true, "Shift_L"},
+                                                              {true, "k"},
+                                                              {false, "k"},
+                                                              {false, "Control_L"},
+                                                              {false, "Shift_L"}}));
+}
+
+TEST_F(Dialogs, MyApplicationChosenInThePickerStartsOnceUntilItEnds) {
+  const fs::path program = m_scratch.Path() / "programs" / "slides";
+  fs::create_directories(program.parent_path());
+  fs::copy_file(kStubProgram, program);
+  WriteSettings(false, Binding(1, 1, kMyApplication));
+  ASSERT_NO_FATAL_FAILURE(StartWithRemoteOnButtonsPage());
+  ASSERT_NO_FATAL_FAILURE(ChooseFileForMediaButton1(
+      {"My application", 268 + 31, 75 + 13, "Choose a program", 249 + 22, 152 + 14, "appPath"}, program));
+
+  m_remote->Send("press media1\nrelease media1");
+  ASSERT_TRUE(WaitUntil([&] { return ProcessesOf(program).size() == 1; })) << "the first press starts it";
+  m_remote->Send("press media1\nrelease media1");
+  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);  // the second press has been handled
+  EXPECT_EQ(ProcessesOf(program).size(), 1u) << "one instance only: a second press starts none while it runs";
+  for (pid_t pid : ProcessesOf(program)) ::kill(pid, SIGKILL);
+}
+
+TEST_F(Dialogs, TheRemoteReportingModelAIsTakenWithItsPicturesAndKeyRules) {
+  WriteSettings(false, Binding(1, 2, kEscape));  // media key 2 and the gesture key perform slot 1
+  ASSERT_TRUE(PlugRemote());
+  ASSERT_NO_FATAL_FAILURE(StartShown());
+  ASSERT_TRUE(WaitForDeviceOpen());
+  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+  ASSERT_TRUE(WaitUntil([&] { return ShownChooser(*veltrio) != 0; })) << "the chooser opens for the new remote";
+  m_remote->Send("model 1");
+  ASSERT_TRUE(WaitUntil([&] { return ShownChooser(*veltrio) == 0; })) << "and closes by itself";
+  EXPECT_TRUE(WaitUntil([&] { return ReadFile(SettingsFile()).find("m_nDevStyeID=\"1\"") != std::string::npos; }))
+      << ReadFile(SettingsFile());
+
+  // Model A's picture is the dark remote; model B's, shown before, is white.
+  ClickButtonsPage();
+  ASSERT_TRUE(WaitForPage(window, "Buttons"));
+  const std::optional<Rgb> body = m_desktop.Pixel(window, 64 + 81 + 55, 36 + 103 + 105);
+  ASSERT_TRUE(body);
+  EXPECT_LT(body->r + body->g + body->b, 3 * 0x60) << body->r << "," << body->g << "," << body->b;
+
+  // Model A drops a press of media key 2 that comes with motion and performs the gesture key's.
+  XKeyRecorder recorder;
+  ASSERT_TRUE(recorder.Open(m_desktop.Name())) << recorder.Error();
+  const std::string idle = " 00 00 00 00 01 00 00 00 00 00 00 00";  // bytes 4 to 15: model 1
+  m_remote->Send("report 0A 01 00 20 00 00 05 00 01 00 00 00 00 00 00 00\nreport 0A 01 00 00" + idle +
+                 "\nreport 0A 01 00 80 00 00 05 00 01 00 00 00 00 00 00 00\nreport 0A 01 00 00" + idle);
+  EXPECT_EQ(recorder.Take(3, 3s), (std::vector<RecordedKey>{{true, "Escape"}, {false, "Escape"}}));
+}
+
+// The pointer image chosen in the laser pointer dialog, shown by the real overlay.
+class PointerImageDialog : public Dialogs {
+ protected:
+  fs::path Prefix() const override { return kOverlayPrefix; }
+  void TearDown() override {
+    Dialogs::TearDown();
+    for (pid_t pid : ProcessesOf(kOverlayPrefix / "bin" / "VtaPointer")) ::kill(pid, SIGKILL);
+  }
+};
+
+TEST_F(PointerImageDialog, TheImageChosenInTheDialogIsWhatThePointerShows) {
+  // A magenta square, a colour nothing else on this desktop has.
+  const fs::path image = m_scratch.Path() / "home" / "Pictures" / "Veltrio" / "magenta.png";
+  fs::create_directories(image.parent_path());
+  QImage square(48, 48, QImage::Format_RGB32);
+  square.fill(QColor(0xff, 0x00, 0xff));
+  ASSERT_TRUE(square.save(QString::fromStdString(image.string()), "PNG"));
+  WriteSettings(false, Binding(1, 1, kLaserPointer));
+  ASSERT_NO_FATAL_FAILURE(StartWithRemoteOnButtonsPage());
+  ASSERT_NO_FATAL_FAILURE(ChooseFileForMediaButton1(
+      {"Laser pointer", 235 + 16, 70 + 11, "Choose a pointer image", 180 + 23, 136 + 16, "pointepngPath"}, image));
+
+  m_desktop.MovePointer(640, 400);
+  m_remote->Send("press media1\nrelease media1");
+  std::vector<pid_t> pointers;
+  ASSERT_TRUE(WaitUntil([&] { return (pointers = ProcessesOf(kOverlayPrefix / "bin" / "VtaPointer")).size() == 1; }));
+  unsigned long overlay = 0;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (unsigned long candidate : m_desktop.WindowsOf(pointers.front())) {
+      if (m_desktop.Viewable(candidate)) return (overlay = candidate) != 0;
+    }
+    return false;
+  }));
+  // The image sits at the pointer, in the middle of the overlay's window.
+  EXPECT_TRUE(WaitUntil([&] {
+    const Rect place = m_desktop.Geometry(overlay);
+    const std::optional<Rgb> middle = m_desktop.Pixel(overlay, place.width / 2, place.height / 2);
+    return middle && middle->r > 0xe0 && middle->g < 0x30 && middle->b > 0xe0;
+  })) << "a pixel of the chosen image is on screen";
 }
 
 // --- the tray icon ---------------------------------------------------------------------------
