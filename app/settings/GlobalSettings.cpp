@@ -1,15 +1,9 @@
 #include "GlobalSettings.h"
 
 #include "SettingsDocument.h"
-#include "platform/paths.h"
 #include "platform/utf.h"
 
 #include <algorithm>
-
-std::wstring GetSettingsFilePath() {
-  std::filesystem::path folder = platform::SettingsFolder();
-  return folder.empty() ? std::wstring() : platform::FromPath(folder / "global.xml");
-}
 
 CGlobalSettings::CGlobalSettings() = default;
 

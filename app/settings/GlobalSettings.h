@@ -17,10 +17,6 @@
 
 class SettingsDocument;
 
-// The settings file, built anew on every call: the settings folder's "global.xml", or the empty
-// string when the folder cannot be determined or created.
-std::wstring GetSettingsFilePath();
-
 class CGlobalSettings {
  public:
   CGlobalSettings();  // initial values only; no file access

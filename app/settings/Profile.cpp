@@ -1,6 +1,5 @@
 #include "Profile.h"
 
-#include "GlobalSettings.h"
 #include "SettingsDocument.h"
 #include "platform/utf.h"
 

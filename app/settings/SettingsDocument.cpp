@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/log.h"
+#include "platform/paths.h"
 #include "platform/utf.h"
 
 #include <algorithm>
@@ -31,6 +32,11 @@ std::string LocalTimestamp() {
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
+
+std::wstring GetSettingsFilePath() {
+  const std::filesystem::path folder = platform::SettingsFolder();
+  return folder.empty() ? std::wstring() : platform::FromPath(folder / "global.xml");
+}
 
 SettingsDocument::SettingsDocument(const std::wstring& path) : m_path(path) {
   if (path.empty()) return;

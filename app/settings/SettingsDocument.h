@@ -14,6 +14,10 @@
 #include <cstdint>
 #include <string>
 
+// The settings file, built anew on every call: the settings folder's "global.xml", or the empty
+// string when the folder cannot be determined or created.
+std::wstring GetSettingsFilePath();
+
 class SettingsDocument {
  public:
   enum class Source { Missing, Parsed, Unreadable };

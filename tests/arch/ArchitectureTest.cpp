@@ -325,9 +325,6 @@ const std::vector<AllowedCycle> kAllowedComponentCycles = {};
 
 // Cycles between the classes of one component, for now.
 const std::vector<AllowedCycle> kAllowedClassCycles = {
-    {{"app/settings/GlobalSettings", "app/settings/Profile"},
-     "the settings hold the default and current profiles; a profile finds its file through "
-     "GetSettingsFilePath() in GlobalSettings.h"},
     {{"overlay/common/device/DornicComposite", "overlay/common/device/DornicDevicesInterface",
       "overlay/common/device/HIDEventsThread", "overlay/common/device/PointerDispatch"},
      "a listener owns its groups and registers with the event thread, and both call the listener back by "
