@@ -18,22 +18,28 @@ CRawInputWnd::CRawInputWnd(QObject* owner) : QObject(owner) {
 
   m_monitor = platform::RawMouseMonitor::Start(
       CMouseDevLink::kVendorId, CMouseDevLink::kProductId, [this](const platform::RawMouseTick& tick) {
-        QMetaObject::invokeMethod(this, [this, tick] { OnWMInput(tick); }, Qt::QueuedConnection);
+        const StatusAtTick status = CurrentStatus();
+        ++m_ticksQueued;
+        QMetaObject::invokeMethod(this, [this, tick, status] { OnWMInput(tick, status); }, Qt::QueuedConnection);
       });
+}
+
+CRawInputWnd::StatusAtTick CRawInputWnd::CurrentStatus() {
+  constexpr auto relaxed = std::memory_order_relaxed;
+  return {DeviceStatus.nDeltaX.load(relaxed), DeviceStatus.nDeltaY.load(relaxed), DeviceStatus.bLinked.load(relaxed),
+          DeviceStatus.bGestureKey.load(relaxed)};
 }
 
 CRawInputWnd::~CRawInputWnd() { m_monitor.reset(); }
 
-void CRawInputWnd::OnWMInput(const platform::RawMouseTick& tick) {
+void CRawInputWnd::OnWMInput(const platform::RawMouseTick& tick, const StatusAtTick& status) {
   const bool enabled = GlobalSettings().m_benablegesture;
   if (!enabled) return;
   // Mouse input of the remote only, never of another mouse.
   if (tick.vendorId != CMouseDevLink::kVendorId || tick.productId != CMouseDevLink::kProductId) return;
 
-  constexpr auto relaxed = std::memory_order_relaxed;
-  const auto result = m_recognizer.Tick(enabled, DeviceStatus.nDeltaX.load(relaxed), DeviceStatus.nDeltaY.load(relaxed),
-                                        DeviceStatus.bLinked.load(relaxed), DeviceStatus.bGestureKey.load(relaxed),
-                                        g_hMainWnd != nullptr);
+  const auto result =
+      m_recognizer.Tick(enabled, status.dx, status.dy, status.linked, status.gestureKey, g_hMainWnd != nullptr);
   if (result.restartQuietTimer) m_quiet.start();
   if (result.swipeCode) {
     const int code = result.swipeCode;

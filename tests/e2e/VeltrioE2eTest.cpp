@@ -318,10 +318,11 @@ const std::string kGestureBindings = Binding(1, 2, kEscape) + Binding(1, 5, kUnd
 
 // A swipe to the right as a hand draws it: more samples than the seven that fire, the key held
 // a moment longer. Each status report and its mouse tick travel apart (the reader thread and
-// the raw mouse thread), so under load a tick may still see the previous report's deltas.
+// the raw mouse thread), so under load a tick may still see the deltas of a report or two
+// before; a hand gives many more than seven samples.
 std::string RightSwipe() {
   std::string swipe = "press gesture\n";
-  for (int i = 0; i < 12; ++i) swipe += "move 40 0\nwait 10\n";
+  for (int i = 0; i < 20; ++i) swipe += "move 40 0\nwait 10\n";
   return swipe + "wait 300\nrelease gesture";
 }
 

@@ -183,7 +183,7 @@ TEST_F(DeviceLinkTest, ADrawnSwipeReachesTheMainWindowOnlyWithGesturesEnabled) {
   // More samples than the seven that fire, as a hand draws it: a mouse tick and its status
   // report travel apart, and under load a tick may still see the previous report's deltas.
   sim.Press(Key::Gesture);
-  for (int i = 0; i < 12; ++i) {
+  for (int i = 0; i < 20; ++i) {
     sim.Move(40, 0);
     SpinFor(5ms);
   }
@@ -199,6 +199,39 @@ TEST_F(DeviceLinkTest, ADrawnSwipeReachesTheMainWindowOnlyWithGesturesEnabled) {
   for (int i = 0; i < 10; ++i) sim.Move(0, 40), SpinFor(5ms);
   SpinFor(200ms);
   EXPECT_EQ(mainWindow.events, std::vector<int>{kEventGestureKey}) << "no swipe with gestures off";
+}
+
+// A tick is judged by the status of its time, however late the GUI thread gets to it: a swipe
+// drawn while the GUI thread is busy (a window painting, a dialog opening) is still a swipe,
+// though the hand has let go of the gesture key by the time the ticks are handled.
+TEST_F(DeviceLinkTest, ASwipeDrawnWhileTheGuiThreadIsBusyIsRecognisedAfterwards) {
+  remotesim::RemoteSim sim;
+  Open();
+  MOUSEFUCTION::CRawInputWnd rawInput(nullptr);
+  ASSERT_TRUE(SpinUntil([&] { return g_bDevicePresent.load(); }));
+  SpinFor(200ms);  // the raw mouse monitor opens the remote's mouse
+  GlobalSettings().m_benablegesture = true;
+
+  // From here the GUI thread handles nothing until the key is released.
+  auto waitOffThread = [](const std::function<bool()>& done) {
+    for (int i = 0; i < 1000 && !done(); ++i) QThread::msleep(5);
+    return done();
+  };
+  sim.Press(Key::Gesture);
+  ASSERT_TRUE(waitOffThread([] { return DeviceStatus.bGestureKey.load(); }));
+  // A tick and its status report travel apart: once the first move's report is in, every later
+  // tick finds the deltas of a move.
+  const int before = rawInput.TicksQueued();
+  sim.Move(40, 0);
+  ASSERT_TRUE(waitOffThread([] { return DeviceStatus.nDeltaX.load() == 40; }));
+  for (int i = 0; i < 8; ++i) sim.Move(40, 0);
+  ASSERT_TRUE(waitOffThread([&] { return rawInput.TicksQueued() == before + 9; }));
+  sim.Release(Key::Gesture);
+  ASSERT_TRUE(waitOffThread([] { return !DeviceStatus.bGestureKey.load(); }));
+
+  EXPECT_TRUE(SpinUntil([&] { return !mainWindow.events.empty() && mainWindow.events.back() == kEventSwipeRight; }))
+      << testing::PrintToString(mainWindow.events);
+  GlobalSettings().m_benablegesture = false;
 }
 
 }  // namespace
