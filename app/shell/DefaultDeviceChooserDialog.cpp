@@ -10,6 +10,10 @@ CDefaultDeviceChooserDialog::CDefaultDeviceChooserDialog(CGlobalSettings& settin
     : SHostDialog(parent), m_settings(settings) {
   Ui::xml_dlg_DefaultDeviceChooser form;
   SetUpDialog(form, QStringLiteral("Veltrio"));
+  // It comes up by itself whenever a receiver is plugged in, over whatever the user is doing:
+  // it must not take the keyboard. A modal window is always given the focus when it shows, so
+  // the chooser is not modal; it still runs in a loop of its own until it ends.
+  setWindowModality(Qt::NonModal);
   setAttribute(Qt::WA_ShowWithoutActivating);
   OnCommand(QStringLiteral("btn_mouseA"), [this](QWidget*) { Choose(1); });
   OnCommand(QStringLiteral("btn_mouseB"), [this](QWidget*) { Choose(2); });

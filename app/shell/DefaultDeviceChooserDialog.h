@@ -2,8 +2,8 @@
 // The device chooser: shown whenever the device link opens a remote, with the three models'
 // pictures. A click on a picture chooses that model; once the remote itself reports a model
 // (1, 2 or 3, with its link flag set) the dialog takes it and closes by itself a second later.
-// It is shown without taking the keyboard focus, so that plugging the receiver in never
-// interrupts what the user is typing.
+// It is shown without taking the keyboard focus and without blocking the other windows, so
+// that plugging the receiver in never interrupts what the user is doing.
 //
 // DoModal returns kDialogOk (1) when a model was chosen or reported, kDialogCancel (2) when the
 // dialog was closed otherwise (the device style then stays as it was).
