@@ -33,7 +33,10 @@ bool PrivateXServer::Start(const std::string& screen, const std::string& log) {
   posix_spawn_file_actions_addopen(&actions, 1, log.empty() ? "/dev/null" : log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
                                    0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten", "tcp", nullptr};
+  // -noreset: without it the server resets whenever its last client leaves, and a program that
+  // connects during the reset is refused ("could not connect to display").
+  const char* argv[] = {"Xvfb",     "-displayfd", "3",   "-screen",  "0",
+                        screen.c_str(), "-nolisten", "tcp", "-noreset", nullptr};
   int error = posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
