@@ -1,7 +1,6 @@
 #include "shell/LaserPointSettingDialog.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
@@ -10,6 +9,7 @@
 #include <QStandardPaths>
 #include <QSvgRenderer>
 
+#include "shell/FilePicker.h"
 #include "ui_XML_DLGLASERPOINTSETTING.h"
 #include "vtui/SGifPlayer.h"
 #include "vtui/SkinTable.h"
@@ -85,13 +85,7 @@ bool CLaserPointSettingDialog::ProvideDefaultPointerImage() {
 }
 
 QString CLaserPointSettingDialog::PickImage(const QString& folder) {
-  QFileDialog picker(this, tr("Choose a pointer image"), QDir(folder).exists() ? folder : QDir::homePath());
-  picker.setFileMode(QFileDialog::ExistingFile);
-  picker.setAcceptMode(QFileDialog::AcceptOpen);
-  picker.setNameFilter(tr("PNG images (*.png)"));
-  picker.setDefaultSuffix(QStringLiteral("png"));
-  if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return {};
-  return QFileInfo(picker.selectedFiles().constFirst()).absoluteFilePath();
+  return PickExistingFile(this, tr("Choose a pointer image"), folder, tr("PNG images (*.png)"), QStringLiteral("png"));
 }
 
 }  // namespace MOUSEFUCTION

@@ -442,22 +442,24 @@ void CMainDlg::RunDeviceChooser() {
   RefreshDeviceLabel();
 }
 
+bool CMainDlg::Confirmed(vtui::SHostDialog& dialog) {
+  activateWindow();
+  return RunDialog(dialog, this) == vtui::kDialogOk;
+}
+
 void CMainDlg::OnAddProfile() {
   MOUSEFUCTION::CNewProfileDialog dialog(this);
-  activateWindow();
-  if (RunDialog(dialog, this) == vtui::kDialogOk) NewProfile(dialog.ProfileName());
+  if (Confirmed(dialog)) NewProfile(dialog.ProfileName());
 }
 
 void CMainDlg::OnDeleteProfile() {
   MOUSEFUCTION::CDelCurrentProfileDialog dialog(this);
-  activateWindow();
-  if (RunDialog(dialog, this) == vtui::kDialogOk) DeleteCurrentProfile();
+  if (Confirmed(dialog)) DeleteCurrentProfile();
 }
 
 void CMainDlg::OnResetProfile() {
   MOUSEFUCTION::CResetToDefaultDialog dialog(this);
-  activateWindow();
-  if (RunDialog(dialog, this) == vtui::kDialogOk) ResetToDefault();
+  if (Confirmed(dialog)) ResetToDefault();
 }
 
 void CMainDlg::NewProfile(const std::wstring& name) {

@@ -126,6 +126,8 @@ class CMainDlg : public vtui::SHostWnd, public CDeviceEventTarget {
   bool PickProfile(vtui::SComboBox* from, vtui::SComboBox* other, int index);
   Binding* SlotBinding(int slot) const;
   bool EditSlotParameters(int slot, int functionId);
+  // Brings the window forward, runs `dialog` over it; true for "OK".
+  bool Confirmed(vtui::SHostDialog& dialog);
 
   CGlobalSettings& m_settings;
   CActionRuntime* m_runtime;

@@ -2,13 +2,13 @@
 
 #include <QAbstractButton>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 
+#include "shell/FilePicker.h"
 #include "ui_xml_dlg_myapplicationdialog.h"
 
 namespace MOUSEFUCTION {
@@ -44,17 +44,6 @@ QString StartFolder(const std::wstring& path) {
 
 }  // namespace
 
-QString PickProgramFile(QWidget* parent, const QString& title, const QString& folder) {
-  QFileDialog picker(parent, title, folder);
-  picker.setFileMode(QFileDialog::ExistingFile);
-  picker.setAcceptMode(QFileDialog::AcceptOpen);
-  picker.setNameFilter(QFileDialog::tr("Programs and launchers (*)"));
-  // The filter works on Qt's own dialog; a desktop's native one shows all files instead.
-  picker.setProxyModel(new ProgramFilter(&picker));
-  if (picker.exec() != QDialog::Accepted || picker.selectedFiles().isEmpty()) return {};
-  return QFileInfo(picker.selectedFiles().constFirst()).absoluteFilePath();
-}
-
 CMyApplicationDialog::CMyApplicationDialog(QWidget* parent) : SHostDialog(parent) {
   Ui::xml_dlg_myapplicationdialog form;
   SetUpDialog(form, tr("My application"));
@@ -89,7 +78,9 @@ void CMyApplicationDialog::Browse() {
 }
 
 QString CMyApplicationDialog::PickProgram(const QString& folder) {
-  return PickProgramFile(this, tr("Choose a program"), folder);
+  // The row filter works on Qt's own dialog; a desktop's native one shows all files instead.
+  return PickExistingFile(this, tr("Choose a program"), folder, tr("Programs and launchers (*)"), {},
+                          new ProgramFilter);
 }
 
 }  // namespace MOUSEFUCTION

@@ -42,8 +42,4 @@ class CMyApplicationDialog : public vtui::SHostDialog {
   QAbstractButton* m_check = nullptr;
 };
 
-// The file picker of programs and launchers: a file dialog that lists folders, executable files
-// and desktop entries. The chosen path, empty when cancelled.
-QString PickProgramFile(QWidget* parent, const QString& title, const QString& folder);
-
 }  // namespace MOUSEFUCTION
