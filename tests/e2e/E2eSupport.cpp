@@ -20,6 +20,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <chrono>
 #include <thread>
 #include <unistd.h>
 
@@ -334,6 +335,38 @@ void Desktop::Click(int x, int y, int button) {
   XTestFakeButtonEvent(m_x, static_cast<unsigned>(button), True, CurrentTime);
   XTestFakeButtonEvent(m_x, static_cast<unsigned>(button), False, CurrentTime);
   XSync(m_x, False);
+}
+
+bool Desktop::ClickIn(unsigned long window, int x, int y, int button) {
+  const auto pointerIn = [&] {
+    Window root = 0, child = DefaultRootWindow(m_x), deepest = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned mask = 0;
+    while (child != 0) {  // down to the innermost window under the pointer
+      deepest = child;
+      if (!XQueryPointer(m_x, deepest, &root, &child, &rootX, &rootY, &winX, &winY, &mask)) return false;
+    }
+    for (Window at = deepest; at != 0 && at != DefaultRootWindow(m_x); at = Parent(m_x, at))
+      if (at == window) return true;
+    return false;
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const Rect place = Geometry(window);
+    if (place.width > 0) {
+      XTestFakeMotionEvent(m_x, -1, place.x + x, place.y + y, CurrentTime);
+      XSync(m_x, False);
+      // The pointer is in the window and the window has not moved meanwhile: the press lands.
+      if (pointerIn() && Geometry(window).x == place.x && Geometry(window).y == place.y) {
+        XTestFakeButtonEvent(m_x, static_cast<unsigned>(button), True, CurrentTime);
+        XTestFakeButtonEvent(m_x, static_cast<unsigned>(button), False, CurrentTime);
+        XSync(m_x, False);
+        return true;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
 }
 
 bool Desktop::HasFocus(unsigned long window) {

@@ -111,6 +111,10 @@ class Desktop {
 
   // Moves the pointer there and presses and releases `button` (1 left, 3 right), through XTest.
   void Click(int x, int y, int button = 1);
+  // Clicks at (x, y) of `window`, in its own coordinates, once the pointer moved there is in
+  // the window: a window that its parent is still placing (a tray icon while the tray panel
+  // grows to take it) is followed to where it ends up. False when the pointer never gets there.
+  bool ClickIn(unsigned long window, int x, int y, int button = 1);
   // Moves the pointer there through XTest in relative steps, as a mouse would.
   void MovePointer(int x, int y);
   // Moves the pointer by (dx, dy) in one relative step through XTest; steps of more than a few

@@ -684,13 +684,13 @@ TEST_F(VeltrioE2e, LeftClickOnTheTrayIconTogglesTheWindow) {
   const Rect place = m_desktop.Geometry(icon);
   // Two clicks at one spot in quick succession are a double click, which does not toggle (as a
   // user's double click toggles only once); clicks 10 pixels apart are single clicks each.
-  const int left = place.CenterX() - 5, right = place.CenterX() + 5;
+  const int left = place.width / 2 - 5, right = place.width / 2 + 5, middle = place.height / 2;
 
-  m_desktop.Click(left, place.CenterY());
+  ASSERT_TRUE(m_desktop.ClickIn(icon, left, middle));
   EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
-  m_desktop.Click(right, place.CenterY());
+  ASSERT_TRUE(m_desktop.ClickIn(icon, right, middle));
   EXPECT_TRUE(WaitUntil([&] { return !MainWindowShown(*veltrio); }));
-  m_desktop.Click(left, place.CenterY());
+  ASSERT_TRUE(m_desktop.ClickIn(icon, left, middle));
   EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
 }
 
@@ -710,7 +710,7 @@ TEST_F(VeltrioE2e, ExitFromTheTrayMenuEndsTheProgramAndBothOverlays) {
   ASSERT_TRUE(WaitUntil([&] { return running(pointer) == 1 && running(volume) == 1; })) << "both overlays run";
 
   const Rect place = m_desktop.Geometry(icon);
-  m_desktop.Click(place.CenterX(), place.CenterY(), 3);
+  ASSERT_TRUE(m_desktop.ClickIn(icon, place.width / 2, place.height / 2, 3));
   unsigned long menu = 0;
   ASSERT_TRUE(WaitUntil([&] { return (menu = m_desktop.ShownPopup(veltrio->Pid())) != 0; })) << "the tray menu opens";
   const Rect item = m_desktop.Geometry(menu);  // its one item, "Exit", fills it
