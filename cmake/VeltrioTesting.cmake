@@ -47,7 +47,8 @@ endfunction()
 
 # veltrio_add_benchmark(NAME <name> SOURCES <files...> LIBS <targets...>)
 #
-# A Google Benchmark program. Not a test: scripts/bench runs them and prints the figures.
+# A Google Benchmark program. Not a test: build the `benchmarks` target and run the programs
+# (tests/bench/*/bench_*) for their figures.
 function(veltrio_add_benchmark)
   cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
   if(NOT VELTRIO_BENCHMARKS)
@@ -78,16 +79,3 @@ function(veltrio_finish_test_groups)
     add_dependencies(benchmarks ${bench})
   endif()
 endfunction()
-
-# Adds every subfolder of the current source folder that has a CMakeLists.txt, in name order;
-# for the folders whose pieces arrive one by one (tests/support, tests/fuzz, tests/bench).
-macro(veltrio_add_every_subfolder)
-  file(GLOB _veltrio_pieces LIST_DIRECTORIES true RELATIVE "${CMAKE_CURRENT_SOURCE_DIR}"
-       "${CMAKE_CURRENT_SOURCE_DIR}/*")
-  list(SORT _veltrio_pieces)
-  foreach(_veltrio_piece ${_veltrio_pieces})
-    if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${_veltrio_piece}/CMakeLists.txt")
-      add_subdirectory(${_veltrio_piece})
-    endif()
-  endforeach()
-endmacro()

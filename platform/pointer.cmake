@@ -2,8 +2,8 @@
 add_library(platform_pointer STATIC
   ${VELTRIO_OS}/rawpointer_${VELTRIO_OS}.cpp
 )
-target_link_libraries(platform_pointer PUBLIC platform_base PRIVATE Threads::Threads)
-if(NOT WIN32)
+target_link_libraries(platform_pointer PUBLIC Veltrio::platform_base PRIVATE Threads::Threads)
+if(VELTRIO_OS STREQUAL "linux")
   pkg_check_modules(X11_XI REQUIRED IMPORTED_TARGET x11 xi)
   target_link_libraries(platform_pointer PRIVATE PkgConfig::X11_XI)
 endif()

@@ -4,8 +4,8 @@ add_library(platform_volume STATIC
   common/volume_level.cpp
   ${VELTRIO_OS}/volume_${VELTRIO_OS}.cpp
 )
-target_link_libraries(platform_volume PUBLIC platform_base PRIVATE Threads::Threads)
-if(NOT WIN32)
+target_link_libraries(platform_volume PUBLIC Veltrio::platform_base PRIVATE Threads::Threads)
+if(VELTRIO_OS STREQUAL "linux")
   pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse)
   pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
   target_sources(platform_volume PRIVATE

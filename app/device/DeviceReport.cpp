@@ -1,13 +1,11 @@
 #include "DeviceReport.h"
 
 #include "DeviceEvents.h"
-#include "settings/GlobalSettings.h"
-
-#include <atomic>
 
 namespace {
 
 std::atomic<DeviceEventPoster> g_poster{nullptr};
+std::atomic<const std::atomic<int>*> g_deviceStyle{nullptr};
 
 constexpr uint8_t kMediaKey1Bit = 1 << 4, kMediaKey2Bit = 1 << 5, kMediaKey3Bit = 1 << 6, kGestureKeyBit = 1 << 7;
 
@@ -55,10 +53,14 @@ StatusReportEvents DecodeStatusReport(const uint8_t* report, int32_t length, int
   return events;
 }
 
-void SetDeviceEventPoster(DeviceEventPoster poster) { g_poster.store(poster); }
+void SetDeviceReportTarget(DeviceEventPoster poster, const std::atomic<int>* deviceStyle) {
+  g_deviceStyle.store(deviceStyle);
+  g_poster.store(poster);
+}
 
 bool OnDeviceReport(const unsigned char* report, int32_t length) {
-  const StatusReportEvents events = DecodeStatusReport(report, length, GlobalSettings().m_nDevStyeID.load());
+  const std::atomic<int>* style = g_deviceStyle.load();
+  const StatusReportEvents events = DecodeStatusReport(report, length, style ? style->load() : 0);
   if (DeviceEventPoster poster = g_poster.load()) {
     for (int i = 0; i < events.count; ++i) poster(events.codes[i]);
   }

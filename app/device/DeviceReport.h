@@ -4,6 +4,7 @@
 // Thread: OnDeviceReport runs on the devbridge reader thread; the poster it calls must hand the
 // event to the GUI thread without waiting for it to be handled.
 
+#include <atomic>
 #include <cstdint>
 
 inline constexpr int kStatusReportLength = 16;
@@ -21,10 +22,13 @@ struct StatusReportEvents {
 // 3 the same holds for the gesture key. Reports of another length or id change nothing.
 StatusReportEvents DecodeStatusReport(const uint8_t* report, int32_t length, int deviceStyle);
 
-// Receives each event raised by OnDeviceReport; null drops them.
+// Where OnDeviceReport sends what it decodes: `poster` receives each event (null drops them),
+// and `deviceStyle` is read for every report (null: style 0). Set by the object that owns the
+// link before its reader starts and cleared after the reader has been joined; both must outlive
+// that reader.
 using DeviceEventPoster = void (*)(int code);
-void SetDeviceEventPoster(DeviceEventPoster poster);
+void SetDeviceReportTarget(DeviceEventPoster poster, const std::atomic<int>* deviceStyle);
 
-// The devbridge report callback: decodes with the current device style and posts the events.
-// Always true: every report counts as handled.
+// The devbridge report callback: decodes with the device style of the target and posts the
+// events. Always true: every report counts as handled.
 bool OnDeviceReport(const unsigned char* report, int32_t length);

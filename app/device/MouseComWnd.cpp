@@ -3,6 +3,7 @@
 #include "DeviceEvents.h"
 #include "DeviceReport.h"
 #include "MouseDevLink.h"
+#include "settings/GlobalSettings.h"
 
 #include <QMetaObject>
 
@@ -28,10 +29,10 @@ void PostDeviceEvent(int code) {
 
 }  // namespace
 
-CMouseComWnd::CMouseComWnd(QObject* owner) : QObject(owner) {
+CMouseComWnd::CMouseComWnd(const CGlobalSettings& settings, QObject* owner) : QObject(owner) {
   setObjectName(QStringLiteral("Veltrio_ComWnd_msg_windows"));
   g_comWnd.store(this);
-  SetDeviceEventPoster(PostDeviceEvent);
+  SetDeviceReportTarget(PostDeviceEvent, &settings.m_nDevStyeID);
 
   m_link = std::make_unique<CMouseDevLink>(OnDeviceReport);
   if (CMyDllMouseDevice* device = m_link->Device()) device->RegisterDeviceNotify(this);
@@ -48,7 +49,7 @@ CMouseComWnd::CMouseComWnd(QObject* owner) : QObject(owner) {
 CMouseComWnd::~CMouseComWnd() {
   m_heartbeat.stop();
   m_link.reset();  // joins the reader: no report callback runs after this
-  SetDeviceEventPoster(nullptr);
+  SetDeviceReportTarget(nullptr, nullptr);
   g_comWnd.store(nullptr);
   g_bDevicePresent = false;
 }

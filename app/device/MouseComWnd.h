@@ -13,6 +13,7 @@
 
 #include "devbridge/MyDllMouseDevice.h"
 
+class CGlobalSettings;
 class CMouseDevLink;
 
 namespace MOUSEFUCTION {
@@ -23,7 +24,9 @@ class CMouseComWnd final : public QObject, public devbridge::DeviceChangeSink {
  public:
   static constexpr int kHeartbeatMs = 200;  // timer 51
 
-  explicit CMouseComWnd(QObject* owner);
+  // Decodes the remote's reports with `settings`' device style, read as each report arrives;
+  // `settings` must outlive the window.
+  CMouseComWnd(const CGlobalSettings& settings, QObject* owner);
   ~CMouseComWnd() override;  // closes the device (joins its reader)
 
   CMouseDevLink& Link() const { return *m_link; }

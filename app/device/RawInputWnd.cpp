@@ -8,7 +8,7 @@
 
 namespace MOUSEFUCTION {
 
-CRawInputWnd::CRawInputWnd(QObject* owner) : QObject(owner) {
+CRawInputWnd::CRawInputWnd(const CGlobalSettings& settings, QObject* owner) : QObject(owner), m_settings(settings) {
   setObjectName(QStringLiteral("Mouse_CRawInputWnd_msg_windows"));
   // Precise: a coarse timer may fire a few per cent early, cutting the quiet period short.
   m_quiet.setTimerType(Qt::PreciseTimer);
@@ -33,7 +33,7 @@ CRawInputWnd::StatusAtTick CRawInputWnd::CurrentStatus() {
 CRawInputWnd::~CRawInputWnd() { m_monitor.reset(); }
 
 void CRawInputWnd::OnWMInput(const platform::RawMouseTick& tick, const StatusAtTick& status) {
-  const bool enabled = GlobalSettings().m_benablegesture;
+  const bool enabled = m_settings.m_benablegesture;
   if (!enabled) return;
   // Mouse input of the remote only, never of another mouse.
   if (tick.vendorId != CMouseDevLink::kVendorId || tick.productId != CMouseDevLink::kProductId) return;

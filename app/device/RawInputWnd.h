@@ -16,13 +16,17 @@
 #include "GestureRecognizer.h"
 #include "platform/rawmouse.h"
 
+class CGlobalSettings;
+
 namespace MOUSEFUCTION {
 
 class CRawInputWnd final : public QObject {
   Q_OBJECT
 
  public:
-  explicit CRawInputWnd(QObject* owner);
+  // Recognises swipes while `settings` has gestures enabled, read at every tick; `settings`
+  // must outlive the window.
+  CRawInputWnd(const CGlobalSettings& settings, QObject* owner);
   ~CRawInputWnd() override;  // stops the raw mouse monitor
 
   // The remote's status as a tick found it.
@@ -44,6 +48,7 @@ class CRawInputWnd final : public QObject {
   const QTimer& QuietTimer() const { return m_quiet; }
 
  private:
+  const CGlobalSettings& m_settings;
   CGestureRecognizer m_recognizer;
   QTimer m_quiet;  // timer 12
   std::atomic<int> m_ticksQueued{0};

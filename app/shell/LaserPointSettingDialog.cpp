@@ -4,17 +4,16 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QPainter>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 
 #include "shell/FilePicker.h"
+#include "shell/ShellLog.h"
 #include "ui_XML_DLGLASERPOINTSETTING.h"
 #include "vtui/SGifPlayer.h"
 #include "vtui/SkinTable.h"
 
-Q_LOGGING_CATEGORY(lcPointerDialog, "veltrio.shell", QtWarningMsg)
 
 namespace MOUSEFUCTION {
 
@@ -78,7 +77,7 @@ bool CLaserPointSettingDialog::ProvideDefaultPointerImage() {
     picture.render(&painter);
   }
   if (!QDir().mkpath(PointerImageFolder()) || !image.save(target, "PNG")) {
-    qCWarning(lcPointerDialog) << "the default pointer image could not be written to" << target;
+    qCWarning(lcShell) << "the default pointer image could not be written to" << target;
     return false;
   }
   return true;

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QIcon>
-#include <QLoggingCategory>
 #include <QSignalBlocker>
 #include <filesystem>
 
@@ -20,6 +19,7 @@
 #include "shell/MouseCombkeyDialog.h"
 #include "shell/MyApplicationDialog.h"
 #include "shell/ProfileDialogs.h"
+#include "shell/ShellLog.h"
 #include "shell/WidgetIds.h"
 #include "ui_XML_BUTTONSPAGE.h"
 #include "ui_XML_MAINWND.h"
@@ -156,8 +156,8 @@ void CMainDlg::BindCommands() {
 
 void CMainDlg::OnInitDialog() {
   m_initialised = true;
-  m_pProfileCombox = FindChildById2<vtui::SComboBox>(widget_ids::kProfileCombox);
-  m_pSettingProfileCombox = FindChildById2<vtui::SComboBox>(widget_ids::kSettingProfileCbx);
+  m_pProfileCombox = FindChildByIdAs<vtui::SComboBox>(widget_ids::kProfileCombox);
+  m_pSettingProfileCombox = FindChildByIdAs<vtui::SComboBox>(widget_ids::kSettingProfileCbx);
   SetVisible(FindChildByName(u"DevName"), false);
   RefreshDevicePictures();
   // No device is open yet (the device link comes below), so this always lands on Settings.
@@ -183,12 +183,12 @@ void CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::CreateDeviceWindows() {
-  m_pRawInputWnd = new MOUSEFUCTION::CRawInputWnd(this);
-  m_pComWnd = new MOUSEFUCTION::CMouseComWnd(this);
+  m_pRawInputWnd = new MOUSEFUCTION::CRawInputWnd(GlobalSettings(), this);
+  m_pComWnd = new MOUSEFUCTION::CMouseComWnd(GlobalSettings(), this);
 }
 
 int CMainDlg::CurrentPageIndex() const {
-  auto* tab = FindChildByName2<vtui::STabCtrl>(u"tab_main");
+  auto* tab = FindChildByNameAs<vtui::STabCtrl>(u"tab_main");
   return tab ? tab->GetCurSel() : -1;
 }
 
@@ -198,7 +198,7 @@ void CMainDlg::SwitchPage(int pageId) {
   SetChecked(FindChildByName(u"btn_settings"), pageId == kPageSettings);
   const bool notSettings = pageId != kPageSettings;
   for (const char* name : kModeButtons) SetVisible(FindChildByName(QString::fromLatin1(name)), notSettings);
-  if (auto* tab = FindChildByName2<vtui::STabCtrl>(u"tab_main")) {
+  if (auto* tab = FindChildByNameAs<vtui::STabCtrl>(u"tab_main")) {
     if (pageId == kPageButtons) tab->SetCurSel(0);
     else if (pageId == kPageGestures) tab->SetCurSel(1);
     else if (pageId == kPageSettings) tab->SetCurSel(2);

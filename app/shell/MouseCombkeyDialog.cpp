@@ -30,7 +30,7 @@ CMouseCombkeyDialog::CMouseCombkeyDialog(QWidget* parent) : SHostDialog(parent) 
   }
   for (int bit = 0; bit < 8; ++bit) {
     const QString name = QString::fromLatin1(kModifierBoxes[bit]);
-    m_modifierBoxes[bit] = FindChildByName2<QAbstractButton>(name);
+    m_modifierBoxes[bit] = FindChildByNameAs<QAbstractButton>(name);
     OnCommand(name, [this, bit](QWidget*) { ToggleModifier(bit); });
   }
   OnCommand(QStringLiteral("btn_OK"), [this](QWidget*) { EndDialog(vtui::kDialogOk); });

@@ -1,6 +1,7 @@
 #include "shell/VeltrioApp.h"
 
 #include "shell/MainDlg.h"
+#include "shell/ShellLog.h"
 #include "shell/TrayIcon.h"
 #include "shell/WidgetIds.h"
 #include "actions/ActionRuntime.h"
@@ -22,8 +23,6 @@
 
 #include <map>
 #include <mutex>
-
-Q_LOGGING_CATEGORY(lcApp, "veltrio.app", QtWarningMsg)
 
 namespace {
 
@@ -53,18 +52,18 @@ std::unique_ptr<platform::InstanceLock> g_instanceLock;  // held until the proce
 
 StartOutcome isMYMutex(const std::string& commandLine) {
   if (commandLine == "-x") {
-    qCDebug(lcApp) << "strCmdLine.Compare - x";
+    qCDebug(lcShell) << "strCmdLine.Compare - x";
     platform::SendToRunningInstance(kInstanceName, UM_QUIT_INSTANCE);
     return kLeave;
   }
   g_instanceLock = platform::InstanceLock::Acquire(kInstanceName);
   if (!g_instanceLock) {
     platform::SendToRunningInstance(kInstanceName, UM_SHOW_INSTANCE);
-    qCDebug(lcApp) << "GetLastError() == ERROR_ALREADY_EXISTS";
+    qCDebug(lcShell) << "GetLastError() == ERROR_ALREADY_EXISTS";
     return kLeave;
   }
   if (commandLine == "-boot") {
-    qCDebug(lcApp) << "strCmdLine.Compare - boot";
+    qCDebug(lcShell) << "strCmdLine.Compare - boot";
     return kStartHidden;
   }
   return kStartVisible;

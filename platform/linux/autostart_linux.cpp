@@ -1,4 +1,5 @@
 #include "platform/autostart.h"
+#include "platform/linux/autostart.h"
 
 #include "platform/files.h"
 #include "platform/log.h"
@@ -11,7 +12,7 @@
 namespace platform {
 namespace {
 
-constexpr const char* kCategory = "veltrio.autostart";
+constexpr const char* kCategory = category::kAutostart;
 
 std::filesystem::path ConfigFolder() {
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') return config;

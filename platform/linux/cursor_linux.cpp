@@ -17,7 +17,7 @@
 namespace platform {
 namespace {
 
-constexpr const char* kCategory = "veltrio.cursor";
+constexpr const char* kCategory = category::kCursor;
 
 struct CursorState {
   std::mutex lock;

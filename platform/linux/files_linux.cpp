@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/log.h"
+#include "posix_linux.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -10,20 +11,10 @@
 namespace platform {
 namespace {
 
-constexpr const char* kCategory = "veltrio.files";
+constexpr const char* kCategory = category::kFiles;
 
 void LogFailure(const char* operation, const std::string& path, int error) {
-  LogWarning(kCategory, std::string(operation) + " " + path + ": " + std::string(ErrorText(error)));
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
+  LogWarning(kCategory, posix::Failure(std::string(operation) + " " + path, error));
 }
 
 }  // namespace
@@ -48,7 +39,7 @@ bool WriteFileAtomically(const std::filesystem::path& link, std::string_view byt
     return false;
   }
   // mkstemp creates the file 0600; settings files are the user's own, so that is right.
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  bool ok = posix::WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
   int failure = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;

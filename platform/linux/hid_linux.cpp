@@ -24,7 +24,7 @@
 #include <sstream>
 
 #include "platform/hid.h"
-#include "platform/hid_devroot.h"
+#include "platform/linux/hid_devroot.h"
 #include "platform/log.h"
 
 namespace fs = std::filesystem;
@@ -43,7 +43,7 @@ struct HidDevice {
 
 namespace {
 
-constexpr const char* kCategory = "veltrio.hid";
+constexpr const char* kCategory = category::kHid;
 constexpr std::size_t kMaxReport = 4096 + 1;  // hidraw's own buffer size plus our kind byte
 
 std::string SysDir() { return DeviceRoot() + "/sys"; }

@@ -2,7 +2,6 @@
 
 #include <libudev.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -11,16 +10,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 
-#include "platform/hid_devroot.h"
+#include "platform/linux/hid_devroot.h"
 #include "platform/hotplug.h"
 #include "platform/log.h"
+#include "posix_linux.h"
 
 namespace platform {
 namespace {
 
-constexpr const char* kCategory = "veltrio.hid";
+constexpr const char* kCategory = category::kHid;
 
 bool IsHidrawName(const char* name) {
   if (std::strncmp(name, "hidraw", 6) != 0 || name[6] == '\0') return false;
@@ -29,19 +28,12 @@ bool IsHidrawName(const char* name) {
   return true;
 }
 
-std::string Errno(const std::string& operation) { return operation + ": " + std::string(ErrorText(errno)); }
-
 class LinuxHotplugMonitor final : public HotplugMonitor {
  public:
   explicit LinuxHotplugMonitor(HotplugCallback callback) : callback_(std::move(callback)) {}
 
   ~LinuxHotplugMonitor() override {
-    if (thread_.joinable()) {
-      const std::uint64_t one = 1;
-      [[maybe_unused]] ssize_t n = ::write(stopFd_, &one, sizeof one);
-      thread_.join();
-    }
-    if (stopFd_ >= 0) ::close(stopFd_);
+    thread_.Stop();
     if (inotifyFd_ >= 0) ::close(inotifyFd_);
     if (monitor_) udev_monitor_unref(monitor_);
     if (udev_) udev_unref(udev_);
@@ -50,38 +42,35 @@ class LinuxHotplugMonitor final : public HotplugMonitor {
   bool StartInotify(const std::string& devDir) {
     devDir_ = devDir;
     inotifyFd_ = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-    if (inotifyFd_ < 0) return LogWarning(kCategory, Errno("inotify_init1")), false;
+    if (inotifyFd_ < 0) return LogWarning(kCategory, posix::Failure("inotify_init1")), false;
     if (::inotify_add_watch(inotifyFd_, devDir.c_str(), IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM) < 0)
-      return LogWarning(kCategory, Errno("inotify_add_watch " + devDir)), false;
+      return LogWarning(kCategory, posix::Failure("inotify_add_watch " + devDir)), false;
     return Run(inotifyFd_);
   }
 
   bool StartUdev() {
     udev_ = udev_new();
-    if (!udev_) return LogWarning(kCategory, Errno("udev_new")), false;
+    if (!udev_) return LogWarning(kCategory, posix::Failure("udev_new")), false;
     monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
-    if (!monitor_) return LogWarning(kCategory, Errno("udev_monitor_new_from_netlink")), false;
+    if (!monitor_) return LogWarning(kCategory, posix::Failure("udev_monitor_new_from_netlink")), false;
     if (udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) < 0 ||
         udev_monitor_enable_receiving(monitor_) < 0)
-      return LogWarning(kCategory, Errno("udev monitor of hidraw")), false;
+      return LogWarning(kCategory, posix::Failure("udev monitor of hidraw")), false;
     return Run(udev_monitor_get_fd(monitor_));
   }
 
  private:
   bool Run(int sourceFd) {
-    stopFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (stopFd_ < 0) return LogWarning(kCategory, Errno("eventfd")), false;
-    thread_ = std::thread([this, sourceFd] { Loop(sourceFd); });
+    if (!thread_.Start([this, sourceFd](int stopFd) { Loop(sourceFd, stopFd); }))
+      return LogWarning(kCategory, posix::Failure("eventfd")), false;
     return true;
   }
 
-  void Loop(int sourceFd) {
+  void Loop(int sourceFd, int stopFd) {
     for (;;) {
-      pollfd fds[2] = {{sourceFd, POLLIN, 0}, {stopFd_, POLLIN, 0}};
-      if (::poll(fds, 2, -1) < 0) {
-        if (errno == EINTR) continue;
-        return LogWarning(kCategory, Errno("poll for device changes"));
-      }
+      pollfd fds[2] = {{sourceFd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+      if (posix::RetryOnInterrupt([&] { return ::poll(fds, 2, -1); }) < 0)
+        return LogWarning(kCategory, posix::Failure("poll for device changes"));
       if (fds[1].revents) return;
       if (fds[0].revents) monitor_ ? DrainUdev() : DrainInotify();
     }
@@ -119,8 +108,7 @@ class LinuxHotplugMonitor final : public HotplugMonitor {
   int inotifyFd_ = -1;
   udev* udev_ = nullptr;
   udev_monitor* monitor_ = nullptr;
-  int stopFd_ = -1;
-  std::thread thread_;
+  posix::MonitorThread thread_;  // stopped first in the destructor, before what it polls closes
 };
 
 }  // namespace

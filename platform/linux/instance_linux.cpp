@@ -17,7 +17,7 @@
 namespace platform {
 namespace {
 
-constexpr const char* kCategory = "veltrio.instance";
+constexpr const char* kCategory = category::kInstance;
 
 void LogFailure(const std::string& operation, int error) {
   LogWarning(kCategory, operation + ": " + std::string(ErrorText(error)));

@@ -8,7 +8,7 @@
 namespace platform {
 namespace {
 
-constexpr const char* kCategory = "veltrio.keys";
+constexpr const char* kCategory = category::kKeys;
 
 class NullKeyInjector final : public KeyInjector {
  public:

@@ -5,6 +5,7 @@
 #include "keys_table_linux.h"
 
 #include "platform/log.h"
+#include "posix_linux.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,24 +19,15 @@
 namespace platform::linux_keys {
 namespace {
 
-constexpr const char* kCategory = "veltrio.keys";
+constexpr const char* kCategory = category::kKeys;
 constexpr const char* kDeviceName = "Veltrio virtual keyboard";
 
 void LogFailure(const std::string& operation, int error) {
-  LogWarning(kCategory, operation + ": " + std::string(ErrorText(error)));
+  LogWarning(kCategory, posix::Failure(operation, error));
 }
 
 bool WriteRecords(int fd, const std::vector<input_event>& records) {
-  const char* bytes = reinterpret_cast<const char*>(records.data());
-  size_t left = records.size() * sizeof(input_event);
-  while (left > 0) {
-    ssize_t written = ::write(fd, bytes, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    left -= static_cast<size_t>(written);
-  }
-  return true;
+  return posix::WriteAll(fd, records.data(), records.size() * sizeof(input_event));
 }
 
 class UinputKeyInjector final : public KeyInjector {

@@ -16,7 +16,7 @@
 namespace platform::linux_keys {
 namespace {
 
-constexpr const char* kCategory = "veltrio.keys";
+constexpr const char* kCategory = category::kKeys;
 
 std::string Hex(unsigned value) {
   char text[16];

@@ -1,13 +1,13 @@
 #include "platform/rawmouse.h"
 
-#include "platform/hid_devroot.h"
+#include "platform/linux/hid_devroot.h"
 #include "platform/log.h"
+#include "posix_linux.h"
 
 #include <fcntl.h>
 #include <libudev.h>
 #include <linux/input.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -21,13 +21,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <thread>
 #include <vector>
 
 namespace platform {
 namespace {
 
-constexpr const char* kCategory = "veltrio.rawmouse";
+constexpr const char* kCategory = category::kRawMouse;
 namespace fs = std::filesystem;
 
 // Reads HID_ID=0003:VVVVVVVV:PPPPPPPP from the first ancestor of `path` whose uevent has one.
@@ -60,24 +59,17 @@ class LinuxRawMouseMonitor final : public RawMouseMonitor {
       : m_vendor(vendor), m_product(product), m_callback(std::move(callback)), m_root(DeviceRoot()) {}
 
   ~LinuxRawMouseMonitor() override {
-    if (m_thread.joinable()) {
-      uint64_t one = 1;
-      (void)!::write(m_wake, &one, sizeof one);
-      m_thread.join();
-    }
+    m_thread.Stop();
     for (auto& [path, node] : m_nodes) ::close(node.fd);
     if (m_udevMonitor) udev_monitor_unref(m_udevMonitor);
     if (m_udev) udev_unref(m_udev);
     if (m_inotify >= 0) ::close(m_inotify);
-    if (m_wake >= 0) ::close(m_wake);
   }
 
   bool Begin() {
-    m_wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_wake < 0) return Fail("eventfd");
     if (!StartWatching()) return false;
     Rescan();
-    m_thread = std::thread([this] { Run(); });
+    if (!m_thread.Start([this](int stopFd) { Run(stopFd); })) return Fail("eventfd");
     return true;
   }
 
@@ -85,7 +77,7 @@ class LinuxRawMouseMonitor final : public RawMouseMonitor {
 
  private:
   bool Fail(const char* operation) {
-    LogWarning(kCategory, std::string(operation) + ": " + std::string(ErrorText(errno)));
+    LogWarning(kCategory, posix::Failure(operation));
     return false;
   }
 
@@ -168,7 +160,7 @@ class LinuxRawMouseMonitor final : public RawMouseMonitor {
       int fd = OpenNode(path);
       if (fd < 0) {
         // Not there yet (the node comes last) or no access: the next event tries again.
-        LogDebug(kCategory, "open " + path + ": " + std::string(ErrorText(errno)));
+        LogDebug(kCategory, posix::Failure("open " + path));
         continue;
       }
       m_nodes[path] = Node{fd, ids.first, ids.second};
@@ -181,8 +173,7 @@ class LinuxRawMouseMonitor final : public RawMouseMonitor {
   bool ReadNode(const std::string& path, Node& node) {
     input_event events[64];
     for (;;) {
-      ssize_t got = ::read(node.fd, events, sizeof events);
-      if (got < 0 && errno == EINTR) continue;
+      const ssize_t got = posix::RetryOnInterrupt([&] { return ::read(node.fd, events, sizeof events); });
       if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
       if (got <= 0) return false;
       for (size_t i = 0; i < static_cast<size_t>(got) / sizeof(input_event); ++i) Handle(path, node, events[i]);
@@ -221,19 +212,18 @@ class LinuxRawMouseMonitor final : public RawMouseMonitor {
     return changed;
   }
 
-  void Run() {
+  void Run(int stopFd) {
     const int watcher = m_inotify >= 0 ? m_inotify : udev_monitor_get_fd(m_udevMonitor);
     std::vector<pollfd> fds;
     std::vector<std::string> paths;
     for (;;) {
-      fds.assign({{m_wake, POLLIN, 0}, {watcher, POLLIN, 0}});
+      fds.assign({{stopFd, POLLIN, 0}, {watcher, POLLIN, 0}});
       paths.assign(2, std::string());
       for (auto& [path, node] : m_nodes) {
         fds.push_back({node.fd, POLLIN, 0});
         paths.push_back(path);
       }
-      if (::poll(fds.data(), fds.size(), -1) < 0) {
-        if (errno == EINTR) continue;
+      if (posix::RetryOnInterrupt([&] { return ::poll(fds.data(), fds.size(), -1); }) < 0) {
         Fail("poll");
         return;
       }
@@ -255,13 +245,12 @@ class LinuxRawMouseMonitor final : public RawMouseMonitor {
   const uint16_t m_vendor, m_product;
   RawMouseCallback m_callback;
   const std::string m_root;
-  int m_wake = -1;
   int m_inotify = -1;
   udev* m_udev = nullptr;
   udev_monitor* m_udevMonitor = nullptr;
   std::map<std::string, Node> m_nodes;  // monitor thread only, after Begin
   std::atomic<int> m_openCount{0};
-  std::thread m_thread;
+  posix::MonitorThread m_thread;  // stopped first in the destructor, before what it polls closes
 };
 
 }  // namespace

@@ -1,11 +1,11 @@
 // Raw pointer input on X11: XInput2 raw events of every pointer, on a connection of our own.
 
 #include "platform/rawpointer.h"
+#include "platform/linux/rawpointer.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -14,11 +14,11 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
-#include <thread>
 #include <vector>
 
-#include "platform/hid_devroot.h"
+#include "platform/linux/hid_devroot.h"
 #include "platform/log.h"
+#include "posix_linux.h"
 
 namespace platform {
 
@@ -43,7 +43,7 @@ std::string HidNodeOfInputNode(const std::string& eventNode) {
 
 namespace {
 
-constexpr const char* kCategory = "veltrio.pointer";
+constexpr const char* kCategory = category::kPointer;
 
 // What the monitor learned of one slave pointer: the node it names and its axis modes.
 struct Source {
@@ -58,13 +58,7 @@ class X11RawPointerMonitor final : public RawPointerMonitor {
   explicit X11RawPointerMonitor(RawPointerCallback callback) : m_callback(std::move(callback)) {}
 
   ~X11RawPointerMonitor() override {
-    if (m_thread.joinable()) {
-      const char byte = 0;
-      [[maybe_unused]] ssize_t n = ::write(m_wake[1], &byte, 1);
-      m_thread.join();
-    }
-    for (int fd : m_wake)
-      if (fd >= 0) ::close(fd);
+    m_thread.Stop();
     if (m_display) XCloseDisplay(m_display);
   }
 
@@ -86,8 +80,7 @@ class X11RawPointerMonitor final : public RawPointerMonitor {
                             {XIAllDevices, sizeof hierarchy, hierarchy}};
     XISelectEvents(m_display, DefaultRootWindow(m_display), masks, 2);
     XFlush(m_display);
-    if (::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) return Fail("pipe: " + std::string(ErrorText(errno)));
-    m_thread = std::thread([this] { Run(); });
+    if (!m_thread.Start([this](int stopFd) { Run(stopFd); })) return Fail(posix::Failure("eventfd"));
     return true;
   }
 
@@ -97,16 +90,16 @@ class X11RawPointerMonitor final : public RawPointerMonitor {
     return false;
   }
 
-  void Run() {
+  void Run(int stopFd) {
     for (;;) {
       while (XPending(m_display)) {
         XEvent event;
         XNextEvent(m_display, &event);
         Handle(&event);
       }
-      pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-      if (::poll(fds, 2, -1) < 0 && errno != EINTR)
-        return LogWarning(kCategory, "poll: " + std::string(ErrorText(errno)));
+      pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {stopFd, POLLIN, 0}};
+      if (posix::RetryOnInterrupt([&] { return ::poll(fds, 2, -1); }) < 0)
+        return LogWarning(kCategory, posix::Failure("poll"));
       if (fds[1].revents) return;
     }
   }
@@ -212,9 +205,8 @@ class X11RawPointerMonitor final : public RawPointerMonitor {
   RawPointerCallback m_callback;
   Display* m_display = nullptr;
   int m_opcode = 0;
-  int m_wake[2] = {-1, -1};
   std::map<int, Source> m_sources;
-  std::thread m_thread;
+  posix::MonitorThread m_thread;  // stopped first in the destructor, before the display closes
 };
 
 }  // namespace

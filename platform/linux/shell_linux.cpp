@@ -3,6 +3,7 @@
 #include "shell_xdg_linux.h"
 
 #include "platform/log.h"
+#include "posix_linux.h"
 #include "platform/utf.h"
 
 #include <cerrno>
@@ -20,7 +21,7 @@ namespace platform {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr const char* kCategory = "veltrio.shell";
+constexpr const char* kCategory = category::kPrograms;
 
 const char* TargetText(DesktopTarget target) {
   switch (target) {
@@ -39,8 +40,7 @@ void CollectWhenDone(pid_t pid) {
   try {
     std::thread([pid] {
       int status = 0;
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
+      posix::RetryOnInterrupt([&] { return ::waitpid(pid, &status, 0); });
     }).detach();
   } catch (const std::system_error& error) {
     LogWarning(kCategory, std::string("start a thread to collect process ") + std::to_string(pid) +
@@ -82,7 +82,7 @@ bool SpawnDetached(const std::vector<std::string>& argv, const fs::path& working
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {
-    LogWarning(kCategory, "start " + argv.front() + ": " + std::string(ErrorText(error)));
+    LogWarning(kCategory, posix::Failure("start " + argv.front(), error));
     return false;
   }
   LogDebug(kCategory, "started " + argv.front() + " as process " + std::to_string(pid));

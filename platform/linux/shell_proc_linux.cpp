@@ -3,6 +3,7 @@
 #include "platform/shell.h"
 
 #include "platform/log.h"
+#include "posix_linux.h"
 
 #include <cerrno>
 #include <chrono>
@@ -20,7 +21,7 @@ namespace platform {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr const char* kCategory = "veltrio.shell";
+constexpr const char* kCategory = category::kPrograms;
 constexpr auto kEndTimeout = std::chrono::seconds(5);
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 
@@ -60,7 +61,7 @@ bool IsOwnProcess(pid_t pid) {
 bool FindProcess(const std::function<bool(pid_t, const std::string&)>& visit) {
   DIR* proc = ::opendir("/proc");
   if (!proc) {
-    LogWarning(kCategory, std::string("list processes in /proc: ") + std::string(ErrorText(errno)));
+    LogWarning(kCategory, posix::Failure("list processes in /proc"));
     return false;
   }
   bool found = false;
@@ -141,8 +142,7 @@ int EndProcessesByName(const fs::path& fileName) {
     if (::kill(pid, SIGKILL) == 0) {
       ended.push_back({pid, startTime});
     } else if (errno != ESRCH) {
-      LogWarning(kCategory, "end process " + std::to_string(pid) + " (" + wanted +
-                                "): " + std::string(ErrorText(errno)));
+      LogWarning(kCategory, posix::Failure("end process " + std::to_string(pid) + " (" + wanted + ")"));
     }
     return false;
   });

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "platform/log.h"
 #include "platform/volume.h"
 
 namespace platform {
@@ -10,6 +11,6 @@ namespace platform {
 std::unique_ptr<MasterVolume> OpenPulseVolume();  // the PulseAudio default sink
 std::unique_ptr<MasterVolume> OpenAlsaVolume();   // ALSA's default mixer, control "Master"
 
-inline constexpr const char* kVolumeLog = "veltrio.volume";
+inline constexpr const char* kVolumeLog = category::kVolume;
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <set>
 #include <sstream>
 
 namespace arch {
@@ -217,7 +218,7 @@ std::span<const std::string_view> QtFreeFiles() {
 }
 
 bool IsPlatformLayer(std::string_view path) {
-  return path.starts_with("platform/") || path.ends_with("_linux.cpp") || path.ends_with("_win.cpp");
+  return path.starts_with("platform/") || path.ends_with("_linux.cpp") || path.ends_with("_windows.cpp");
 }
 
 std::string ComponentOf(std::string_view path) {
@@ -470,27 +471,183 @@ std::vector<Violation> CycleViolations(const IncludeGraph& graph, const std::vec
   return found;
 }
 
-std::vector<SourceFile> ReadSourceTree(const fs::path& root) {
-  std::vector<SourceFile> files;
-  for (std::string_view folder : kSourceFolders) {
-    const fs::path top = root / folder;
-    if (!fs::is_directory(top)) continue;
-    for (auto it = fs::recursive_directory_iterator(top); it != fs::recursive_directory_iterator(); ++it) {
-      const fs::path& path = it->path();
-      if (it->is_directory()) {
-        if (path.filename().string().starts_with('.') || fs::exists(path / "CMakeCache.txt"))
-          it.disable_recursion_pending();
+// --- The build graph ---------------------------------------------------------------------------
+
+namespace {
+
+// One CMake command: its name (lower case), its arguments with the line of each, comments and
+// quotes removed. Good enough for the project's own files; bracket arguments are not used there.
+struct CMakeCommand {
+  std::string name;
+  int line = 0;
+  std::vector<std::pair<std::string, int>> arguments;
+};
+
+std::vector<CMakeCommand> CMakeCommands(std::string_view text) {
+  std::vector<CMakeCommand> commands;
+  int line = 1;
+  std::size_t at = 0;
+  auto skipComment = [&] {
+    while (at < text.size() && text[at] != '\n') ++at;
+  };
+  while (at < text.size()) {
+    const char c = text[at];
+    if (c == '\n') { ++line; ++at; continue; }
+    if (c == '#') { skipComment(); continue; }
+    if (!(std::isalpha(static_cast<unsigned char>(c)) || c == '_')) { ++at; continue; }
+    CMakeCommand command;
+    command.line = line;
+    while (at < text.size() && (std::isalnum(static_cast<unsigned char>(text[at])) || text[at] == '_'))
+      command.name += char(std::tolower(static_cast<unsigned char>(text[at++])));
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    if (at >= text.size() || text[at] != '(') continue;
+    ++at;
+    int depth = 1;
+    std::string word;
+    int wordLine = line;
+    auto endWord = [&] {
+      if (!word.empty()) command.arguments.emplace_back(word, wordLine);
+      word.clear();
+    };
+    while (at < text.size() && depth > 0) {
+      const char d = text[at];
+      if (d == '#') { endWord(); skipComment(); continue; }
+      if (d == '"') {
+        endWord();
+        wordLine = line;
+        for (++at; at < text.size() && text[at] != '"'; ++at) {
+          if (text[at] == '\\' && at + 1 < text.size()) word += text[++at];
+          else { if (text[at] == '\n') ++line; word += text[at]; }
+        }
+        ++at;
+        endWord();
         continue;
       }
-      if (!it->is_regular_file() || !Contains(kSourceExtensions, path.extension().string())) continue;
-      std::ifstream in(path, std::ios::binary);
-      std::ostringstream text;
-      text << in.rdbuf();
-      files.push_back({path.lexically_relative(root).generic_string(), text.str()});
+      if (d == '(') ++depth;
+      if (d == ')' && --depth == 0) { ++at; break; }
+      if (d == '(' || d == ')' || std::isspace(static_cast<unsigned char>(d))) {
+        endWord();
+        if (d == '\n') ++line;
+      } else {
+        if (word.empty()) wordLine = line;
+        word += d;
+      }
+      ++at;
+    }
+    endWord();
+    commands.push_back(std::move(command));
+  }
+  return commands;
+}
+
+bool IsKeyword(const std::string& word) {
+  return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+    return std::isupper(static_cast<unsigned char>(c)) || c == '_';
+  });
+}
+
+}  // namespace
+
+std::vector<Violation> BuildGraphBreaches(const std::vector<SourceFile>& cmakeFiles) {
+  std::set<std::string> libraries;  // the project's, by their own names
+  for (const SourceFile& file : cmakeFiles)
+    for (const CMakeCommand& command : CMakeCommands(file.text))
+      if (command.name == "add_library" && command.arguments.size() == 3 &&
+          command.arguments[0].first.starts_with("Veltrio::") && command.arguments[1].first == "ALIAS")
+        libraries.insert(command.arguments[2].first);
+
+  std::vector<Violation> found;
+  for (const SourceFile& file : cmakeFiles) {
+    for (const CMakeCommand& command : CMakeCommands(file.text)) {
+      const auto& args = command.arguments;
+      auto has = [&](std::string_view word) {
+        return std::any_of(args.begin(), args.end(), [word](const auto& a) { return a.first == word; });
+      };
+      // `if(NOT EXISTS ...)` checks for a file and stops; `if(EXISTS ...)` takes it when it is there.
+      if (command.name == "if" || command.name == "elseif") {
+        for (std::size_t i = 0; i < args.size(); ++i)
+          if (args[i].first == "EXISTS" && (i == 0 || args[i - 1].first != "NOT"))
+            found.push_back({file.path, command.line, "a folder or file taken only if it exists: name it"});
+      }
+      if (command.name == "include" && has("OPTIONAL"))
+        found.push_back({file.path, command.line, "an optional include: a renamed file would drop silently"});
+      for (std::size_t i = 0; command.name == "file" && i + 1 < args.size(); ++i)
+        if (args[i].first == "LIST_DIRECTORIES" && args[i + 1].first != "false")
+          found.push_back({file.path, command.line, "a glob over folders: add each folder by name"});
+      const bool links = command.name == "target_link_libraries";
+      const bool helper = command.name.starts_with("veltrio_add_");
+      if (!links && !helper) continue;
+      bool inLibs = links;
+      for (std::size_t i = links ? 1 : 0; i < args.size(); ++i) {
+        const std::string& word = args[i].first;
+        if (helper && IsKeyword(word)) {
+          inLibs = word == "LIBS";
+          continue;
+        }
+        if (inLibs && libraries.count(word))
+          found.push_back({file.path, args[i].second, "links " + word + " by its own name, not through its Veltrio:: alias"});
+      }
     }
   }
-  std::sort(files.begin(), files.end(),
-            [](const SourceFile& a, const SourceFile& b) { return a.path < b.path; });
+  return found;
+}
+
+namespace {
+
+// The files under root/folder that `wanted` takes, relative to root, skipping hidden folders and
+// build trees.
+void ReadFolder(const fs::path& root, std::string_view folder, bool (*wanted)(const fs::path&),
+                std::vector<SourceFile>* files) {
+  const fs::path top = root / folder;
+  if (!fs::is_directory(top)) return;
+  for (auto it = fs::recursive_directory_iterator(top); it != fs::recursive_directory_iterator(); ++it) {
+    const fs::path& path = it->path();
+    if (it->is_directory()) {
+      if (path.filename().string().starts_with('.') || fs::exists(path / "CMakeCache.txt"))
+        it.disable_recursion_pending();
+      continue;
+    }
+    if (!it->is_regular_file() || !wanted(path)) continue;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    files->push_back({path.lexically_relative(root).generic_string(), text.str()});
+  }
+}
+
+void SortByPath(std::vector<SourceFile>* files) {
+  std::sort(files->begin(), files->end(), [](const SourceFile& a, const SourceFile& b) { return a.path < b.path; });
+}
+
+bool IsSourceFile(const fs::path& path) {
+  return Contains(kSourceExtensions, path.extension().string());
+}
+
+bool IsCMakeFile(const fs::path& path) {
+  return path.filename() == "CMakeLists.txt" || path.extension() == ".cmake";
+}
+
+}  // namespace
+
+std::vector<SourceFile> ReadSourceTree(const fs::path& root) {
+  std::vector<SourceFile> files;
+  for (std::string_view folder : kSourceFolders) ReadFolder(root, folder, IsSourceFile, &files);
+  SortByPath(&files);
+  return files;
+}
+
+std::vector<SourceFile> ReadBuildFiles(const fs::path& root) {
+  std::vector<SourceFile> files;
+  if (fs::is_regular_file(root / "CMakeLists.txt")) {
+    std::ifstream in(root / "CMakeLists.txt", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    files.push_back({"CMakeLists.txt", text.str()});
+  }
+  ReadFolder(root, "cmake", IsCMakeFile, &files);
+  ReadFolder(root, "packaging", IsCMakeFile, &files);
+  for (std::string_view folder : kSourceFolders) ReadFolder(root, folder, IsCMakeFile, &files);
+  SortByPath(&files);
   return files;
 }
 

@@ -4,7 +4,9 @@
 //  - Qt-free folders include no Qt header, neither directly nor through a project header;
 //  - OS conditionals (#if on _WIN32, __linux__, ...) appear only in the platform layer;
 //  - the include graph between components (and between the classes inside them) has no cycle
-//    that is not on an allow list.
+//    that is not on an allow list;
+//  - the build graph is explicit: every folder is added by name, and a project library is
+//    linked through its Veltrio:: alias.
 //
 // Paths are relative to the source tree, with '/' separators. Every check is a pure function of
 // the files it is given; only ReadSourceTree touches the disk.
@@ -97,9 +99,19 @@ struct AllowedCycle {
 // an allowed cycle that no longer exists, and an allowed cycle without a reason.
 std::vector<Violation> CycleViolations(const IncludeGraph& graph, const std::vector<AllowedCycle>& allowed);
 
+// Breaches of the explicit build graph in CMake files (CMakeLists.txt, *.cmake): a folder or
+// file added only if it exists (`if(EXISTS`, `include(... OPTIONAL)`), a glob that lists
+// folders (`LIST_DIRECTORIES true`), and a project library linked by its own name where its
+// Veltrio:: alias is meant (in target_link_libraries and in the LIBS of the veltrio_add_*
+// helpers). The libraries are those the files give an alias (`add_library(Veltrio::x ALIAS y)`).
+std::vector<Violation> BuildGraphBreaches(const std::vector<SourceFile>& cmakeFiles);
+
 // The C and C++ files under the source folders of the tree (app, devlib, overlay, platform,
 // tests, tools, ui), in path order; build trees inside them (a folder with a CMakeCache.txt)
 // and hidden folders are skipped.
 std::vector<SourceFile> ReadSourceTree(const std::filesystem::path& root);
+// The CMake files of the tree: the top-level CMakeLists.txt, cmake/*.cmake, and those under the
+// source folders and packaging/, in path order, skipping build trees as above.
+std::vector<SourceFile> ReadBuildFiles(const std::filesystem::path& root);
 
 }  // namespace arch

@@ -129,7 +129,8 @@ TEST(OsConditionals, AreFoundOutsideThePlatformLayer) {
       {"platform/common/log.cpp", "#if defined(_WIN32)\n", {}},
       {"platform/include/platform/hid.h", "#ifdef _WIN32\n", {}},
       {"overlay/common/device/DeviceIdentity_linux.cpp", "#ifdef __linux__\n", {}},
-      {"app/shell/Tray_win.cpp", "#ifdef _MSC_VER\n", {}},
+      {"app/shell/Tray_windows.cpp", "#ifdef _MSC_VER\n", {}},
+      {"app/shell/Tray_win.cpp", "#ifdef _MSC_VER\n", {1}},  // not a backend name
       // No OS conditional.
       {"app/settings/Profile.cpp", "// nothing else has #ifdef _WIN32\n", {}},
       {"app/settings/Profile.cpp", "#if VELTRIO_WIN32_COMPAT\n#ifdef NDEBUG\n", {}},
@@ -325,14 +326,53 @@ const std::vector<AllowedCycle> kAllowedComponentCycles = {};
 
 // Cycles between the classes of one component, for now.
 const std::vector<AllowedCycle> kAllowedClassCycles = {
-    {{"overlay/common/device/DornicComposite", "overlay/common/device/DornicDevicesInterface",
-      "overlay/common/device/HIDEventsThread", "overlay/common/device/PointerDispatch"},
-     "a listener owns its groups and registers with the event thread, and both call the listener back by "
-     "its concrete class"},
     {{"overlay/common/frame/FrameEngineRT", "overlay/common/frame/FrameEngineSS",
       "overlay/common/frame/TransparentFrame"},
      "the frame creates its painting engines, which reach back into the frame they paint"},
 };
+
+// --- The build graph -----------------------------------------------------------------------------
+
+TEST(BuildGraph, ImplicitFoldersAndUnaliasedLinksAreFound) {
+  const SourceFile libraries{"platform/CMakeLists.txt",
+                             "add_library(platform_base STATIC log.cpp)\n"
+                             "add_library(Veltrio::platform_base ALIAS platform_base)\n"
+                             "add_library(veltrio_core STATIC a.cpp)  # no alias: not checked\n"};
+  struct Case {
+    const char* text;
+    std::vector<std::string> whats;  // what is reported, in order
+  };
+  const Case cases[] = {
+      {"foreach(dir a b)\n  if(EXISTS \"${dir}/CMakeLists.txt\")\n    add_subdirectory(${dir})\n  endif()\nendforeach()\n",
+       {"only if it exists"}},
+      {"if(NOT EXISTS \"${PREFIX}/bin/veltrio\")\n  message(FATAL_ERROR \"missing\")\nendif()\n", {}},
+      {"include(${CMAKE_CURRENT_SOURCE_DIR}/volume.cmake OPTIONAL)\n", {"optional include"}},
+      {"include(volume.cmake)\n", {}},
+      {"file(GLOB pieces LIST_DIRECTORIES true RELATIVE ${dir} ${dir}/*)\n", {"glob over folders"}},
+      {"file(GLOB images CONFIGURE_DEPENDS ${dir}/*.svg)\n", {}},
+      {"target_link_libraries(platform_hid PUBLIC platform_base PRIVATE Threads::Threads)\n",
+       {"links platform_base by its own name"}},
+      {"target_link_libraries(platform_base PUBLIC Veltrio::platform_base)\n", {}},
+      {"target_link_libraries(x PRIVATE veltrio_core)\n", {}},
+      {"veltrio_add_test(NAME t\n  SOURCES platform_base.cpp\n  LIBS Veltrio::core\n    platform_base\n  LABELS unit)\n",
+       {"links platform_base"}},
+      {"# target_link_libraries(x platform_base)\nmessage(\"platform_base (\")\n", {}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<SourceFile> files = {libraries, {"tests/CMakeLists.txt", c.text}};
+    EXPECT_THAT(Whats(arch::BuildGraphBreaches(files)), ElementsAreArray(Containing(c.whats))) << c.text;
+  }
+}
+
+TEST(BuildGraph, ABreachIsReportedAtItsLine) {
+  const std::vector<SourceFile> files = {
+      {"a/CMakeLists.txt", "add_library(Veltrio::hid ALIAS platform_hid)\n"},
+      {"b/CMakeLists.txt", "veltrio_add_test(NAME t\n  SOURCES t.cpp\n  LIBS\n    platform_hid)\n"}};
+  const std::vector<Violation> found = arch::BuildGraphBreaches(files);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].path, "b/CMakeLists.txt");
+  EXPECT_EQ(found[0].line, 4);
+}
 
 class RealTree : public testing::Test {
  protected:
@@ -378,6 +418,13 @@ TEST_F(RealTree, ComponentsIncludeEachOtherOnlyAsAllowed) {
 TEST_F(RealTree, ClassesIncludeEachOtherOnlyAsAllowed) {
   EXPECT_THAT(arch::CycleViolations(arch::BuildIncludeGraph(s_files, arch::ClassOf), kAllowedClassCycles),
               IsEmpty());
+}
+
+TEST_F(RealTree, TheBuildGraphIsExplicit) {
+  const std::vector<SourceFile> cmakeFiles = arch::ReadBuildFiles(VELTRIO_SOURCE_DIR);
+  ASSERT_TRUE(std::any_of(cmakeFiles.begin(), cmakeFiles.end(),
+                          [](const SourceFile& file) { return file.path == "platform/CMakeLists.txt"; }));
+  EXPECT_THAT(arch::BuildGraphBreaches(cmakeFiles), IsEmpty());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The report descriptor parser against golden files: each tests/fixtures/hid/NAME.hex holds a
-// descriptor, NAME.caps what the parser must make of it. VELTRIO_UPDATE_GOLDEN=1 rewrites the
+// descriptor, NAME.caps what the parser must make of it. VELTRIO_UPDATE_FIXTURES=1 rewrites the
 // .caps files from the current parser (review the diff before committing it).
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ TEST_P(GoldenDescriptor, ParsesAsRecorded) {
   const std::vector<std::uint8_t> bytes = hidtest::LoadHexFile(base + ".hex");
   ASSERT_FALSE(bytes.empty());
   const std::string actual = DescribeHidDescriptorParse(ParseHidReportDescriptor(bytes.data(), bytes.size()));
-  if (const char* update = std::getenv("VELTRIO_UPDATE_GOLDEN"); update && *update == '1') {
+  if (const char* update = std::getenv("VELTRIO_UPDATE_FIXTURES"); update && *update == '1') {
     std::ofstream(base + ".caps", std::ios::binary) << actual;
     GTEST_SKIP() << "rewrote " << base << ".caps";
   }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/rawpointer.h"
+#include "platform/linux/rawpointer.h"
 #include "remotesim/RemoteSim.h"
 
 namespace {

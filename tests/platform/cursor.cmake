@@ -2,5 +2,5 @@
 pkg_check_modules(CURSOR_TEST_X11 REQUIRED IMPORTED_TARGET x11 xext)
 veltrio_add_test(NAME cursor_linux_test
   SOURCES CursorTest.cpp
-  LIBS Veltrio::platform_cursor veltrio_xclient PkgConfig::CURSOR_TEST_X11
+  LIBS Veltrio::platform_cursor Veltrio::xclient PkgConfig::CURSOR_TEST_X11
   LABELS integration SANITIZE)

@@ -1,6 +1,7 @@
 // Launch at logon through the autostart entry.
 
 #include "platform/autostart.h"
+#include "platform/linux/autostart.h"
 
 #include <gtest/gtest.h>
 

@@ -33,10 +33,11 @@ class SHostWnd : public QWidget {
   // The first widget of that name or id in the window, depth first in layout order.
   QWidget* FindChildByName(QStringView name) const { return FindIn(this, name); }
   QWidget* FindChildById(int id) const { return FindIn(this, id); }
+  // The same, as a T: null when there is none or it is not a T.
   template <class T>
-  T* FindChildByName2(QStringView name) const { return qobject_cast<T*>(FindChildByName(name)); }
+  T* FindChildByNameAs(QStringView name) const { return qobject_cast<T*>(FindChildByName(name)); }
   template <class T>
-  T* FindChildById2(int id) const { return qobject_cast<T*>(FindChildById(id)); }
+  T* FindChildByIdAs(int id) const { return qobject_cast<T*>(FindChildById(id)); }
 
   // The same inside one part of a window.
   static QWidget* FindIn(const QWidget* root, QStringView name);

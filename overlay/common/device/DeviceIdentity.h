@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "device/DeviceDescriptor.h"
 #include "device/InterfacePath.h"
 
 // One interface, read now.
@@ -28,6 +29,14 @@ InterfaceIdentity IdentifyArrivedNode(const std::string& node);
 InterfaceIdentity IdentifyRemovedNode(const std::string& node);
 // The source of raw input: remembered, or read once and then remembered. Empty: invalid.
 InterfaceIdentity IdentifyInputSource(const std::string& node);
+
+// What addDevice and removeDevice are told of an interface: its group id and vendor id.
+inline DeviceDescriptor InterfaceDescriptor(const InterfaceIdentity& identity) {
+  DeviceDescriptor device;
+  device.groupId = identity.groupId;
+  device.vendorId = identity.vendorId;
+  return device;
+}
 
 // Every present device node, one per node, in the HID backend's order.
 std::vector<std::string> PresentNodes();

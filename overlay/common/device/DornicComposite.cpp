@@ -5,14 +5,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "device/DeviceLog.h"
 #include "device/DeviceModel.h"
-#include "device/DornicDevicesInterface.h"
+#include "device/DeviceSinks.h"
 #include "platform/hid.h"
 #include "platform/log.h"
 
 namespace {
 
-constexpr const char* kCategory = "veltrio.overlay.device";
+constexpr const char* kCategory = kDeviceLayerLog;
 
 // A vendor collection that cannot be read is retried, but not at once: the waits grow to a
 // second, and a stop cuts them short.
@@ -33,13 +34,17 @@ DornicComposite::DornicComposite(std::uint32_t groupId)
 }
 
 DornicComposite::~DornicComposite() {
+  requestReaderStop();
+  m_reader.wait();
+}
+
+void DornicComposite::requestReaderStop() {
   m_reader.stop();
   {
     std::lock_guard lock(m_instancesLock);
     if (DeviceInstance* instance = vendorInstance()) instance->stopReading();
   }
   m_readerWake.set();
-  m_reader.wait();
 }
 
 void DornicComposite::collectInterfaces() {
@@ -74,7 +79,7 @@ DeviceDescriptor DornicComposite::descriptor() const {
   return {m_groupId, m_vendorId, m_productId, model, model, m_version};
 }
 
-void DornicComposite::attachListener(DornicDevicesInterface* listener) {
+void DornicComposite::attachListener(VendorReportSink* listener) {
   {
     std::lock_guard lock(m_instancesLock);
     if (!vendorInstance()) return;
@@ -92,20 +97,13 @@ void DornicComposite::attachListener(DornicDevicesInterface* listener) {
   }
 }
 
-void DornicComposite::detachListener(DornicDevicesInterface* listener) {
+void DornicComposite::detachListener(VendorReportSink* listener) {
   {
     std::lock_guard lock(m_listenersLock);
     if (m_listeners.empty()) return;
     m_listeners.erase(listener);
   }
-  if (!m_reader.isStopped()) {
-    m_reader.stop();
-    {
-      std::lock_guard lock(m_instancesLock);
-      if (DeviceInstance* instance = vendorInstance()) instance->stopReading();
-    }
-    m_readerWake.set();
-  }
+  if (!m_reader.isStopped()) requestReaderStop();
   m_reader.wait();
 }
 
@@ -135,7 +133,7 @@ void DornicComposite::readVendorReports() {
     backOffMs = kFirstBackOffMs;
     if (read < 2) continue;
     std::lock_guard lock(m_listenersLock);
-    for (DornicDevicesInterface* listener : m_listeners)
+    for (VendorReportSink* listener : m_listeners)
       listener->onVendorReport(m_groupId, std::int8_t(buffer[0]), std::int8_t(buffer[1]));
   }
   instance->closeHandle();

@@ -22,7 +22,7 @@
 #include "device/DeviceInstance.h"
 #include "device/PooledActivity.h"
 
-class DornicDevicesInterface;
+class VendorReportSink;
 
 class DornicComposite {
  public:
@@ -34,9 +34,9 @@ class DornicComposite {
 
   // Adds the listener and starts the reader, when the group has its vendor collection;
   // otherwise nothing.
-  void attachListener(DornicDevicesInterface* listener);
+  void attachListener(VendorReportSink* listener);
   // Removes the listener and stops the reader, waiting for it to end.
-  void detachListener(DornicDevicesInterface* listener);
+  void detachListener(VendorReportSink* listener);
 
   std::uint32_t groupId() const { return m_groupId; }
   std::uint32_t vendorId() const { return m_vendorId; }
@@ -58,6 +58,8 @@ class DornicComposite {
   DeviceInstance* instanceFor(std::uint32_t usagePage, std::uint32_t usage);
   DeviceInstance* vendorInstance();
   void readVendorReports();
+  // Asks the reader to stop and wakes it from a read or a back-off; does not wait for it.
+  void requestReaderStop();
 
   std::uint32_t m_groupId;
   std::uint32_t m_vendorId = 0;
@@ -68,7 +70,7 @@ class DornicComposite {
   std::uint16_t m_vendorUsagePage = 0;
   std::uint16_t m_vendorUsage = 0;
   std::map<std::uint32_t, std::map<std::uint32_t, std::unique_ptr<DeviceInstance>>> m_instances;
-  std::set<DornicDevicesInterface*> m_listeners;
+  std::set<VendorReportSink*> m_listeners;
   std::mutex m_instancesLock;
   std::mutex m_listenersLock;
   PooledActivity<DornicComposite> m_reader;

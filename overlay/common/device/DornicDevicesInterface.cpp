@@ -8,17 +8,6 @@
 #include "device/DornicComposite.h"
 #include "device/HIDEventsThread.h"
 
-namespace {
-
-DeviceDescriptor InterfaceDescriptor(const InterfaceIdentity& identity) {
-  DeviceDescriptor device;
-  device.groupId = identity.groupId;
-  device.vendorId = identity.vendorId;
-  return device;
-}
-
-}  // namespace
-
 DornicDevicesInterface::DornicDevicesInterface() : m_eventsThread(HIDEventsThread::instance()) {}
 
 DornicDevicesInterface::~DornicDevicesInterface() {
@@ -45,14 +34,14 @@ void DornicDevicesInterface::startListening() {
   }
   if (nodes.empty()) std::fputs("Could not get the connected USB devices list\n", stderr);
   if (!m_eventsThread) return;
-  m_eventsThread->registerListener(this);
+  m_eventsThread->registerListener(&m_eventSink);
   m_eventsThread->startIfIdle();
 }
 
 void DornicDevicesInterface::stopListening() {
   if (m_eventsThread) {
     // Once this returns the event thread no longer dispatches to this listener.
-    m_eventsThread->unregisterListener(this);
+    m_eventsThread->unregisterListener(&m_eventSink);
     m_eventsThread->stopIfIdle();
   }
   // The groups leave the map before they are detached: a reader that is delivering a report
@@ -62,7 +51,7 @@ void DornicDevicesInterface::stopListening() {
     std::lock_guard lock(m_groupsLock);
     groups.swap(m_groups);
   }
-  for (auto& [groupId, group] : groups) group->detachListener(this);
+  for (auto& [groupId, group] : groups) group->detachListener(&m_vendorReportSink);
 }
 
 void DornicDevicesInterface::addDevice(const DeviceDescriptor& device) {
@@ -77,7 +66,7 @@ void DornicDevicesInterface::addDevice(const DeviceDescriptor& device) {
     std::lock_guard lock(m_groupsLock);
     if (!m_groups.emplace(device.groupId, std::move(group)).second) return;
   }
-  added->attachListener(this);
+  added->attachListener(&m_vendorReportSink);
   onDeviceAdded(added->descriptor());
 }
 
@@ -90,52 +79,39 @@ void DornicDevicesInterface::removeDevice(const DeviceDescriptor& device) {
     group = std::move(it->second);
     m_groups.erase(it);
   }
-  group->detachListener(this);
+  group->detachListener(&m_vendorReportSink);
   onDeviceRemoved(group->descriptor());
 }
 
-namespace {
-
 // Input events carry the product's resting model code in both fields until a group of the
 // listener says better.
-DeviceDescriptor InputDescriptor(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId) {
+DeviceDescriptor DornicDevicesInterface::inputDescriptorLocked(std::uint32_t groupId, std::uint32_t vendorId,
+                                                               std::uint32_t productId) const {
   const std::uint32_t model = ModelCodeFor(productId, 0);
-  return {groupId, vendorId, productId, model, model, kUnknownVersion};
-}
-
-}  // namespace
-
-void DornicDevicesInterface::dispatchMotion(std::uint32_t groupId, std::uint32_t vendorId,
-                                            std::uint32_t productId, int x, int y) {
-  DeviceDescriptor device = InputDescriptor(groupId, vendorId, productId);
-  std::lock_guard lock(m_groupsLock);
+  DeviceDescriptor device{groupId, vendorId, productId, model, model, kUnknownVersion};
   if (const auto it = m_groups.find(groupId); it != m_groups.end()) {
     device.modelCode = it->second->modelCode();
     device.version = it->second->version();
   }
-  onMotion(device, x, y);
+  return device;
+}
+
+void DornicDevicesInterface::dispatchMotion(std::uint32_t groupId, std::uint32_t vendorId,
+                                            std::uint32_t productId, int x, int y) {
+  std::lock_guard lock(m_groupsLock);
+  onMotion(inputDescriptorLocked(groupId, vendorId, productId), x, y);
 }
 
 void DornicDevicesInterface::dispatchButton(std::uint32_t groupId, std::uint32_t vendorId,
                                             std::uint32_t productId, MouseButtonEvent_t code) {
-  DeviceDescriptor device = InputDescriptor(groupId, vendorId, productId);
   std::lock_guard lock(m_groupsLock);
-  if (const auto it = m_groups.find(groupId); it != m_groups.end()) {
-    device.modelCode = it->second->modelCode();
-    device.version = it->second->version();
-  }
-  onButtonEvent(device, code);
+  onButtonEvent(inputDescriptorLocked(groupId, vendorId, productId), code);
 }
 
 void DornicDevicesInterface::dispatchWheel(std::uint32_t groupId, std::uint32_t vendorId,
                                            std::uint32_t productId, unsigned value) {
-  DeviceDescriptor device = InputDescriptor(groupId, vendorId, productId);
   std::lock_guard lock(m_groupsLock);
-  if (const auto it = m_groups.find(groupId); it != m_groups.end()) {
-    device.modelCode = it->second->modelCode();
-    device.version = it->second->version();
-  }
-  onWheel(device, value);
+  onWheel(inputDescriptorLocked(groupId, vendorId, productId), value);
 }
 
 void DornicDevicesInterface::onVendorReport(std::uint32_t groupId, int reportId, int value) {
@@ -158,4 +134,27 @@ void DornicDevicesInterface::onVendorReport(std::uint32_t groupId, int reportId,
   const DeviceDescriptor device = group->descriptor();
   for (const MouseButtonEvent_t code : effect.buttons) onButtonEvent(device, code);
   if (effect.passOn) onReport(device, reportId, value);
+}
+
+void DornicDevicesInterface::EventSink::dispatchMotion(std::uint32_t groupId, std::uint32_t vendorId,
+                                                       std::uint32_t productId, int x, int y) {
+  m_listener.dispatchMotion(groupId, vendorId, productId, x, y);
+}
+void DornicDevicesInterface::EventSink::dispatchButton(std::uint32_t groupId, std::uint32_t vendorId,
+                                                       std::uint32_t productId, MouseButtonEvent_t code) {
+  m_listener.dispatchButton(groupId, vendorId, productId, code);
+}
+void DornicDevicesInterface::EventSink::dispatchWheel(std::uint32_t groupId, std::uint32_t vendorId,
+                                                      std::uint32_t productId, unsigned value) {
+  m_listener.dispatchWheel(groupId, vendorId, productId, value);
+}
+void DornicDevicesInterface::EventSink::addDevice(const DeviceDescriptor& device) {
+  m_listener.addDevice(device);
+}
+void DornicDevicesInterface::EventSink::removeDevice(const DeviceDescriptor& device) {
+  m_listener.removeDevice(device);
+}
+
+void DornicDevicesInterface::ReportSink::onVendorReport(std::uint32_t groupId, int reportId, int value) {
+  m_listener.onVendorReport(groupId, reportId, value);
 }

@@ -21,6 +21,7 @@
 #include <mutex>
 
 #include "device/DeviceDescriptor.h"
+#include "device/DeviceSinks.h"
 #include "device/MouseButtonEvent.h"
 
 class DornicComposite;
@@ -69,8 +70,43 @@ class DornicDevicesInterface {
   // One vendor input report of a group (bytes 0 and 1, signed), from the group's reader.
   void onVendorReport(std::uint32_t groupId, int reportId, int value);
 
+  // This listener as the event thread and its groups' readers see it.
+  DeviceEventSink& eventSink() { return m_eventSink; }
+  VendorReportSink& vendorReportSink() { return m_vendorReportSink; }
+
  private:
+  class EventSink final : public DeviceEventSink {
+   public:
+    explicit EventSink(DornicDevicesInterface& listener) : m_listener(listener) {}
+    void dispatchMotion(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId, int x,
+                        int y) override;
+    void dispatchButton(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId,
+                        MouseButtonEvent_t code) override;
+    void dispatchWheel(std::uint32_t groupId, std::uint32_t vendorId, std::uint32_t productId,
+                       unsigned value) override;
+    void addDevice(const DeviceDescriptor& device) override;
+    void removeDevice(const DeviceDescriptor& device) override;
+
+   private:
+    DornicDevicesInterface& m_listener;
+  };
+  class ReportSink final : public VendorReportSink {
+   public:
+    explicit ReportSink(DornicDevicesInterface& listener) : m_listener(listener) {}
+    void onVendorReport(std::uint32_t groupId, int reportId, int value) override;
+
+   private:
+    DornicDevicesInterface& m_listener;
+  };
+
+  // The descriptor of raw input from a group: the group's model code and version when this
+  // listener has the group. Called with m_groupsLock held.
+  DeviceDescriptor inputDescriptorLocked(std::uint32_t groupId, std::uint32_t vendorId,
+                                         std::uint32_t productId) const;
+
+  EventSink m_eventSink{*this};
+  ReportSink m_vendorReportSink{*this};
   HIDEventsThread* m_eventsThread;
   std::map<std::uint32_t, std::unique_ptr<DornicComposite>> m_groups;
-  std::mutex m_groupsLock;
+  mutable std::mutex m_groupsLock;
 };

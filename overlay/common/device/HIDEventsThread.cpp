@@ -14,7 +14,8 @@
 #include <variant>
 
 #include "device/DeviceIdentity.h"
-#include "device/DornicDevicesInterface.h"
+#include "device/DeviceLog.h"
+#include "device/DeviceSinks.h"
 #include "device/PointerDispatch.h"
 #include "device/PooledActivity.h"
 #include "platform/hotplug.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr const char* kCategory = "veltrio.overlay.device";
+constexpr const char* kCategory = kDeviceLayerLog;
 
 // A device that has just arrived is given this long, per listener, before it is opened.
 constexpr auto kArrivalSettle = std::chrono::milliseconds(100);
@@ -32,7 +33,7 @@ constexpr long kStartWaitMs = 5000;
 // The registered listeners. The raw input dispatch and the arrival and removal handling hold
 // the lock while they call into a listener, so once unregisterListener returns the event thread
 // no longer touches that listener.
-std::set<DornicDevicesInterface*> g_listeners;
+std::set<DeviceEventSink*> g_listeners;
 std::mutex g_listenersLock;
 
 // What the monitors hand to the event thread, in arrival order; a quit request ends the loop.
@@ -41,50 +42,49 @@ struct HotplugChange {
   std::string node;
 };
 struct QuitRequest {};
-using Note = std::variant<platform::RawPointerEvent, HotplugChange, QuitRequest>;
+using MonitorEvent = std::variant<platform::RawPointerEvent, HotplugChange, QuitRequest>;
 
-class NoteQueue {
+// A blocking first-in first-out queue of the monitors' events, from any thread to the event thread.
+class MonitorEventQueue {
  public:
-  void push(Note note) {
+  void push(MonitorEvent event) {
     {
       std::lock_guard lock(m_lock);
-      m_notes.push_back(std::move(note));
+      m_events.push_back(std::move(event));
     }
     m_ready.notify_one();
   }
-  Note pop() {
+  MonitorEvent pop() {
     std::unique_lock lock(m_lock);
-    m_ready.wait(lock, [this] { return !m_notes.empty(); });
-    Note note = std::move(m_notes.front());
-    m_notes.pop_front();
-    return note;
+    m_ready.wait(lock, [this] { return !m_events.empty(); });
+    MonitorEvent event = std::move(m_events.front());
+    m_events.pop_front();
+    return event;
   }
   void clear() {
     std::lock_guard lock(m_lock);
-    m_notes.clear();
+    m_events.clear();
   }
 
  private:
   std::mutex m_lock;
   std::condition_variable m_ready;
-  std::deque<Note> m_notes;
+  std::deque<MonitorEvent> m_events;
 };
 
 void DispatchPointer(const platform::RawPointerEvent& event) {
   const InterfaceIdentity source = IdentifyInputSource(event.device);
   std::lock_guard lock(g_listenersLock);
-  for (DornicDevicesInterface* listener : g_listeners) DispatchPointerEvent(*listener, source, event);
+  for (DeviceEventSink* listener : g_listeners) DispatchPointerEvent(*listener, source, event);
 }
 
 void HandleHotplug(platform::HotplugEvent event, const std::string& node) {
   const bool arrival = event == platform::HotplugEvent::Arrival;
   const InterfaceIdentity identity = arrival ? IdentifyArrivedNode(node) : IdentifyRemovedNode(node);
   if (!identity.valid) return;
-  DeviceDescriptor device;
-  device.groupId = identity.groupId;
-  device.vendorId = identity.vendorId;
+  const DeviceDescriptor device = InterfaceDescriptor(identity);
   std::lock_guard lock(g_listenersLock);
-  for (DornicDevicesInterface* listener : g_listeners) {
+  for (DeviceEventSink* listener : g_listeners) {
     if (arrival) {
       std::this_thread::sleep_for(kArrivalSettle);
       listener->addDevice(device);
@@ -100,7 +100,7 @@ struct HIDEventsThread::Loop {
   explicit Loop(HIDEventsThread* owner) : activity(owner, &HIDEventsThread::eventLoop) {}
 
   PooledActivity<HIDEventsThread> activity;
-  NoteQueue queue;
+  MonitorEventQueue queue;
   // Set once the loop watches for arrivals, so that a device plugged in after startListening
   // returns is never missed.
   Poco::Event listening{Poco::Event::EVENT_MANUALRESET};
@@ -123,12 +123,12 @@ bool HIDEventsThread::isStopped() const {
   return m_loop->activity.isStopped();
 }
 
-void HIDEventsThread::registerListener(DornicDevicesInterface* listener) {
+void HIDEventsThread::registerListener(DeviceEventSink* listener) {
   std::lock_guard lock(g_listenersLock);
   g_listeners.insert(listener);
 }
 
-void HIDEventsThread::unregisterListener(DornicDevicesInterface* listener) {
+void HIDEventsThread::unregisterListener(DeviceEventSink* listener) {
   std::lock_guard lock(g_listenersLock);
   g_listeners.erase(listener);
 }
@@ -166,7 +166,7 @@ void HIDEventsThread::stop() {
 }
 
 void HIDEventsThread::eventLoop() {
-  NoteQueue& queue = m_loop->queue;
+  MonitorEventQueue& queue = m_loop->queue;
   queue.clear();  // left over from an earlier run
   auto hotplug =
       platform::HotplugMonitor::Start([&queue](platform::HotplugEvent event, const std::string& node) {
@@ -179,10 +179,10 @@ void HIDEventsThread::eventLoop() {
   m_loop->listening.set();
 
   while (!isStopped()) {
-    const Note note = queue.pop();
-    if (const auto* input = std::get_if<platform::RawPointerEvent>(&note))
+    const MonitorEvent event = queue.pop();
+    if (const auto* input = std::get_if<platform::RawPointerEvent>(&event))
       DispatchPointer(*input);
-    else if (const auto* change = std::get_if<HotplugChange>(&note))
+    else if (const auto* change = std::get_if<HotplugChange>(&event))
       HandleHotplug(change->event, change->node);
   }
   pointer.reset();

@@ -2,7 +2,7 @@
 // The overlay program's device event thread: one per process, created by the entry point
 // before any frame and destroyed after the event loop. It runs while a listener is registered
 // and delivers the raw input of every mouse and the arrival and removal of HID interfaces to
-// the registered listeners (DornicDevicesInterface).
+// the registered listeners (the DeviceEventSink of each DornicDevicesInterface).
 //
 // Thread: construction and destruction on the application thread; the other operations from
 // any thread.
@@ -11,7 +11,7 @@
 
 #include "device/DornicSingleton.h"
 
-class DornicDevicesInterface;
+class DeviceEventSink;
 
 class HIDEventsThreadImpl {
  public:
@@ -30,8 +30,8 @@ class HIDEventsThread : public HIDEventsThreadImpl, public Dornic::Singleton<HID
   bool isRunning() const override;
   bool isStopped() const override;
 
-  void registerListener(DornicDevicesInterface* listener);
-  void unregisterListener(DornicDevicesInterface* listener);
+  void registerListener(DeviceEventSink* listener);
+  void unregisterListener(DeviceEventSink* listener);
 
   // Starts the thread unless it runs (startListening calls this after registering).
   void startIfIdle();

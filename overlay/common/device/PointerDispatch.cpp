@@ -17,7 +17,7 @@ constexpr std::array<std::pair<std::uint16_t, MouseButtonEvent_t>, 6> kButtonFla
 
 }  // namespace
 
-void DispatchPointerEvent(DornicDevicesInterface& listener, const InterfaceIdentity& source,
+void DispatchPointerEvent(DeviceEventSink& listener, const InterfaceIdentity& source,
                           const platform::RawPointerEvent& event) {
   if (event.dx != 0 || event.dy != 0)
     listener.dispatchMotion(source.groupId, source.vendorId, source.productId, event.dx, event.dy);

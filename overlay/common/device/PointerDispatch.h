@@ -5,9 +5,9 @@
 //
 // Thread: the event thread, with the listener registry's lock held.
 
-#include "device/DornicDevicesInterface.h"
+#include "device/DeviceSinks.h"
 #include "device/InterfacePath.h"
 #include "platform/rawpointer.h"
 
-void DispatchPointerEvent(DornicDevicesInterface& listener, const InterfaceIdentity& source,
+void DispatchPointerEvent(DeviceEventSink& listener, const InterfaceIdentity& source,
                           const platform::RawPointerEvent& event);

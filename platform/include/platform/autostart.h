@@ -20,7 +20,4 @@ bool SetLaunchAtStart(bool enable, const std::filesystem::path& executable);
 // The entry's file (Linux) or a description of the value (Windows), for the log and tests.
 std::filesystem::path AutostartEntryPath();
 
-// One argument of a desktop entry's Exec line, quoted where the format needs it.
-std::string QuoteExecArgument(const std::string& argument);
-
 }  // namespace platform

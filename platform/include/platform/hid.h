@@ -12,7 +12,8 @@
 // none (the backend adds or strips it where the OS does not).
 //
 // Linux test root: when VELTRIO_DEVICE_ROOT is set, sysfs and /dev are read under that folder
-// (ROOT/sys, ROOT/dev) and a device node may be a SOCK_SEQPACKET Unix socket; see hid_devroot.h.
+// (ROOT/sys, ROOT/dev) and a device node may be a SOCK_SEQPACKET Unix socket; see
+// platform/linux/hid_devroot.h.
 //
 // Thread: every function may be called from any thread. One HidDevice may be used by one reader
 // and one writer thread at a time; HidCancelRead may be called from any thread while a read runs.

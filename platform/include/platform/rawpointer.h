@@ -54,8 +54,4 @@ class RawPointerMonitor {
   RawPointerMonitor& operator=(const RawPointerMonitor&) = delete;
 };
 
-// The hidraw node ("/dev/hidrawN", under the device root when one is set) of the HID device
-// that an input event node ("/dev/input/eventN") belongs to; empty when it has none.
-std::string HidNodeOfInputNode(const std::string& eventNode);
-
 }  // namespace platform

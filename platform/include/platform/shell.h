@@ -9,7 +9,7 @@
 // ShellExecute(Ex)W and taskkill.exe.
 //
 // Thread: any; the calls keep no state but the collecting threads.
-// Failure: false (or 0), with the operation and the OS's reason logged under "veltrio.shell".
+// Failure: false (or 0), with the operation and the OS's reason logged under "veltrio.programs".
 
 #include <filesystem>
 #include <span>

@@ -59,14 +59,15 @@ class DeviceLinkTest : public ::testing::Test {
     const uint8_t zero[16] = {0x0A};
     DecodeStatusReport(zero, 16, 2);
     g_hMainWnd = &mainWindow;
-    GlobalSettings().m_benablegesture = false;
+    settings.m_benablegesture = false;
   }
   void TearDown() override {
     window.reset();
     g_hMainWnd = nullptr;
   }
-  void Open() { window = std::make_unique<MOUSEFUCTION::CMouseComWnd>(nullptr); }
+  void Open() { window = std::make_unique<MOUSEFUCTION::CMouseComWnd>(settings, nullptr); }
 
+  CGlobalSettings settings;  // this test's own, never read from or written to a file
   MainWindowStandIn mainWindow;
   std::unique_ptr<MOUSEFUCTION::CMouseComWnd> window;
 };
@@ -175,11 +176,11 @@ TEST_F(DeviceLinkTest, ARemovalDuringHeartbeatsAndClosingWhileEventsAreQueued) {
 TEST_F(DeviceLinkTest, ADrawnSwipeReachesTheMainWindowOnlyWithGesturesEnabled) {
   remotesim::RemoteSim sim;
   Open();
-  MOUSEFUCTION::CRawInputWnd rawInput(nullptr);
+  MOUSEFUCTION::CRawInputWnd rawInput(settings, nullptr);
   ASSERT_TRUE(SpinUntil([&] { return g_bDevicePresent.load(); }));
   SpinFor(200ms);  // the raw mouse monitor opens the remote's mouse
 
-  GlobalSettings().m_benablegesture = true;
+  settings.m_benablegesture = true;
   // More samples than the seven that fire, as a hand draws it: a mouse tick and its status
   // report travel apart, and under load a tick may still see the previous report's deltas.
   sim.Press(Key::Gesture);
@@ -192,7 +193,7 @@ TEST_F(DeviceLinkTest, ADrawnSwipeReachesTheMainWindowOnlyWithGesturesEnabled) {
   EXPECT_EQ(mainWindow.events, (std::vector<int>{kEventLinkChanged, kEventGestureKey, kEventSwipeRight}));
   sim.Release(Key::Gesture);
 
-  GlobalSettings().m_benablegesture = false;
+  settings.m_benablegesture = false;
   mainWindow.events.clear();
   SpinFor(300ms);
   sim.Press(Key::Gesture);
@@ -207,10 +208,10 @@ TEST_F(DeviceLinkTest, ADrawnSwipeReachesTheMainWindowOnlyWithGesturesEnabled) {
 TEST_F(DeviceLinkTest, ASwipeDrawnWhileTheGuiThreadIsBusyIsRecognisedAfterwards) {
   remotesim::RemoteSim sim;
   Open();
-  MOUSEFUCTION::CRawInputWnd rawInput(nullptr);
+  MOUSEFUCTION::CRawInputWnd rawInput(settings, nullptr);
   ASSERT_TRUE(SpinUntil([&] { return g_bDevicePresent.load(); }));
   SpinFor(200ms);  // the raw mouse monitor opens the remote's mouse
-  GlobalSettings().m_benablegesture = true;
+  settings.m_benablegesture = true;
 
   // From here the GUI thread handles nothing until the key is released.
   auto waitOffThread = [](const std::function<bool()>& done) {
@@ -231,7 +232,7 @@ TEST_F(DeviceLinkTest, ASwipeDrawnWhileTheGuiThreadIsBusyIsRecognisedAfterwards)
 
   EXPECT_TRUE(SpinUntil([&] { return !mainWindow.events.empty() && mainWindow.events.back() == kEventSwipeRight; }))
       << testing::PrintToString(mainWindow.events);
-  GlobalSettings().m_benablegesture = false;
+  settings.m_benablegesture = false;
 }
 
 }  // namespace

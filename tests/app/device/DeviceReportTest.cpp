@@ -109,11 +109,12 @@ std::vector<int> g_posted;
 
 TEST_F(DeviceReportTest, OnDeviceReportPostsEachEventAndAlwaysHandlesTheReport) {
   g_posted.clear();
-  SetDeviceEventPoster([](int code) { g_posted.push_back(code); });
+  const std::atomic<int> style{2};
+  SetDeviceReportTarget([](int code) { g_posted.push_back(code); }, &style);
   Report r = StatusReport(true, M1);
   EXPECT_TRUE(OnDeviceReport(r.data(), 16));
   EXPECT_TRUE(OnDeviceReport(r.data(), 3));
-  SetDeviceEventPoster(nullptr);
+  SetDeviceReportTarget(nullptr, &style);
   EXPECT_TRUE(OnDeviceReport(StatusReport(false, 0).data(), 16)) << "without a poster events are dropped";
   EXPECT_EQ(g_posted, (std::vector<int>{1, 2}));
 }

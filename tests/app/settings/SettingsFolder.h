@@ -49,10 +49,10 @@ class SettingsFolder : public ::testing::Test {
   }
   static std::string Fixture(const std::string& name) { return ReadBytes(FixturePath(name)); }
 
-  // Compares the settings file byte for byte with an expected file. With VELTRIO_UPDATE_FIXTURES
+  // Compares the settings file byte for byte with an expected file. With VELTRIO_UPDATE_FIXTURES=1
   // set, writes the expected file instead (review the diff before committing it).
   void ExpectFileMatchesFixture(const std::string& name) const {
-    if (std::getenv("VELTRIO_UPDATE_FIXTURES")) {
+    if (const char* update = std::getenv("VELTRIO_UPDATE_FIXTURES"); update && *update == '1') {
       std::filesystem::copy_file(File(), FixturePath(name), std::filesystem::copy_options::overwrite_existing);
       return;
     }

@@ -98,7 +98,7 @@ class MainDlgTest : public SettingsFolder {
   virtual void BeforeStart() {}
 
   template <class T = QWidget>
-  T* Find(const char* name) const { return dlg->FindChildByName2<T>(QString::fromLatin1(name)); }
+  T* Find(const char* name) const { return dlg->FindChildByNameAs<T>(QString::fromLatin1(name)); }
   QWidget* InSlot(int slot, const char* name) const {
     return CMainDlg::FindIn(dlg->SlotWindow(slot), QString::fromLatin1(name));
   }

@@ -70,7 +70,7 @@ int Latency() {
   remotesim::RemoteSim sim;
   Recorder recorder;
   g_hMainWnd = &recorder;
-  MOUSEFUCTION::CMouseComWnd link(nullptr);
+  MOUSEFUCTION::CMouseComWnd link(GlobalSettings(), nullptr);
   if (!g_bDevicePresent) {
     std::fprintf(stderr, "bench_device: the simulated remote was not opened\n");
     return 1;
@@ -107,8 +107,8 @@ int IdleCost(int seconds) {
 
   Recorder recorder;
   g_hMainWnd = &recorder;
-  auto link = std::make_unique<MOUSEFUCTION::CMouseComWnd>(nullptr);
-  auto rawInput = std::make_unique<MOUSEFUCTION::CRawInputWnd>(nullptr);
+  auto link = std::make_unique<MOUSEFUCTION::CMouseComWnd>(GlobalSettings(), nullptr);
+  auto rawInput = std::make_unique<MOUSEFUCTION::CRawInputWnd>(GlobalSettings(), nullptr);
   if (!g_bDevicePresent) {
     std::fprintf(stderr, "bench_device: remote-sim's remote was not opened\n");
     return 1;

@@ -82,9 +82,9 @@ TEST_F(OverlayDeviceTest, GroupCollectsItsCollectionsAndAsksForTheState) {
   EXPECT_EQ(group.version(), "2.1.1");
 
   RecordingListener listener;
-  group.attachListener(&listener);
+  group.attachListener(&listener.vendorReportSink());
   EXPECT_TRUE(group.hasReader());
-  group.detachListener(&listener);
+  group.detachListener(&listener.vendorReportSink());
   EXPECT_FALSE(group.hasReader());
 }
 
@@ -99,9 +99,9 @@ TEST_F(OverlayDeviceTest, ProductWithoutVendorCollectionGetsNoReader) {
   DornicComposite group(IdentifyInterface(sim.ExtraDevicePath(remote, 0)).groupId);
   EXPECT_EQ(group.modelCode(), 3u);
   RecordingListener listener;
-  group.attachListener(&listener);
+  group.attachListener(&listener.vendorReportSink());
   EXPECT_FALSE(group.hasReader());
-  group.detachListener(&listener);
+  group.detachListener(&listener.vendorReportSink());
 }
 
 TEST_F(OverlayDeviceTest, PresentDeviceIsAddedOnTheCallingThread) {
@@ -343,7 +343,7 @@ TEST(PointerDispatchTest, MotionThenButtonsInOrderThenWheel) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RecordingListener listener;
-    DispatchPointerEvent(listener, InterfaceIdentity{}, c.event);
+    DispatchPointerEvent(listener.eventSink(), InterfaceIdentity{}, c.event);
     std::vector<std::string> calls;
     for (const Callback& call : listener.All()) {
       if (call.kind == "motion")

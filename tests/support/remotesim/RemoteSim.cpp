@@ -23,7 +23,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/hid_devroot.h"
+#include "platform/linux/hid_devroot.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 #pragma once
-// The simulated presenter remote: serves a device root (see platform/hid_devroot.h) in which the
-// remote's USB receiver and, on request, two other devices appear and disappear, so that the
+// The simulated presenter remote: serves a device root (platform/linux/hid_devroot.h) in which
+// the remote's USB receiver and, on request, two other devices appear and disappear, so that the
 // HID, hotplug and evdev backends run unchanged against it.
 //
 // The remote's receiver (vendor id 0x25A7, product id 0x0134) has two interfaces:

@@ -9,7 +9,7 @@
 
 namespace {
 
-using SoundWritesTest = SettingsFolder;
+using SettingsFileWrites = SettingsFolder;
 
 // Limits the size of files this process may write, so that writes fail as on a full disk.
 class FileSizeLimit {
@@ -37,7 +37,7 @@ std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) 
   return files;
 }
 
-TEST_F(SoundWritesTest, AnUnreadableFileIsKeptAsideBeforeItIsOverwritten) {
+TEST_F(SettingsFileWrites, AnUnreadableFileIsKeptAsideBeforeItIsOverwritten) {
   // Truncated mid-way, as after a crash of an older version: the profiles are still readable
   // by a person, and the parser keeps only part of them.
   const std::string broken = R"(<profilecfg><profile name="Lecture"><customKey1_1 value="902"/></profile>)"
@@ -58,7 +58,7 @@ TEST_F(SoundWritesTest, AnUnreadableFileIsKeptAsideBeforeItIsOverwritten) {
   EXPECT_EQ(FilesIn(Folder()).size(), 2u) << "a readable file is never kept aside";
 }
 
-TEST_F(SoundWritesTest, NothingIsWrittenWhenTheUnreadableFileCannotBeKeptAside) {
+TEST_F(SettingsFileWrites, NothingIsWrittenWhenTheUnreadableFileCannotBeKeptAside) {
   const std::string broken = "<profilecfg><profile name=\"Lecture\">" + std::string(4096, ' ');
   WriteFile(broken);
   CGlobalSettings& s = Started();
@@ -71,13 +71,13 @@ TEST_F(SoundWritesTest, NothingIsWrittenWhenTheUnreadableFileCannotBeKeptAside) 
   EXPECT_EQ(FilesIn(Folder()), std::vector<std::filesystem::path>{"global.xml"}) << "no partial copy is left";
 }
 
-TEST_F(SoundWritesTest, AnEmptyFileIsSimplyReplaced) {
+TEST_F(SettingsFileWrites, AnEmptyFileIsSimplyReplaced) {
   WriteFile("");
   ASSERT_TRUE(Started().SaveGlobalSettings());
   EXPECT_EQ(FilesIn(Folder()), std::vector<std::filesystem::path>{"global.xml"});
 }
 
-TEST_F(SoundWritesTest, TheValueJustSavedIsReadAtTheNextStartWhenTheFileHasTwoGlobals) {
+TEST_F(SettingsFileWrites, TheValueJustSavedIsReadAtTheNextStartWhenTheFileHasTwoGlobals) {
   WriteFile(R"(<global m_nDevStyeID="1"/><profilecfg/><global m_nDevStyeID="3"/>)");
   CGlobalSettings& s = Started();
   ASSERT_EQ(s.m_nDevStyeID, 1);
@@ -88,7 +88,7 @@ TEST_F(SoundWritesTest, TheValueJustSavedIsReadAtTheNextStartWhenTheFileHasTwoGl
   EXPECT_EQ(text.find("<global"), text.rfind("<global")) << "one global element remains";
 }
 
-TEST_F(SoundWritesTest, AFailedWriteLeavesThePreviousFileWhole) {
+TEST_F(SettingsFileWrites, AFailedWriteLeavesThePreviousFileWhole) {
   CGlobalSettings& s = Started();
   s.m_currentProfile.AssignFunction(0, 903);
   ASSERT_TRUE(s.m_currentProfile.Save());
@@ -110,7 +110,7 @@ TEST_F(SoundWritesTest, AFailedWriteLeavesThePreviousFileWhole) {
 
 namespace {
 
-TEST_F(SoundWritesTest, ASettingsFileThatIsALinkStaysALink) {
+TEST_F(SettingsFileWrites, ASettingsFileThatIsALinkStaysALink) {
   // The settings kept in a synced folder, linked into place.
   const std::filesystem::path synced = m_root / "synced" / "global.xml";
   std::filesystem::create_directories(synced.parent_path());

@@ -1,0 +1,4 @@
+#pragma once
+// The logging category of the overlays' device layer, named once for its files.
+
+inline constexpr const char kDeviceLayerLog[] = "veltrio.overlay.device";
