@@ -21,7 +21,9 @@ class CMouseComWnd final : public QObject, public devbridge::DeviceChangeSink {
   Q_OBJECT
 
  public:
-  static constexpr int kHeartbeatMs = 200;  // timer 51
+  // The remote needs a heartbeat at least this often.
+  static constexpr int kHeartbeatLimitMs = 200;
+  static constexpr int kHeartbeatMs = kHeartbeatLimitMs;  // timer 51
 
   explicit CMouseComWnd(QObject* owner);
   ~CMouseComWnd() override;  // closes the device (joins its reader)
