@@ -21,6 +21,7 @@
 #include <QSocketNotifier>
 #include <QTranslator>
 
+#include <cstdio>
 #include <map>
 #include <mutex>
 
@@ -92,6 +93,10 @@ void CVeltrioApp::Start(bool hidden) {
 
   // From here on a second start finds this instance.
   m_channel = platform::InstanceChannel::Open(kInstanceName);
+  if (!m_channel) {
+    std::fprintf(stderr, "veltrio: error: the single-instance channel could not be set up (see above); this "
+                         "instance runs, but a second start and \"-x\" will not reach it\n");
+  }
   if (m_channel && m_channel->Descriptor() >= 0) {
     m_channelNotifier = std::make_unique<QSocketNotifier>(m_channel->Descriptor(), QSocketNotifier::Read);
     QObject::connect(m_channelNotifier.get(), &QSocketNotifier::activated, [this] {

@@ -4,8 +4,8 @@
 //
 // Thread: open, close and device-change operations belong to the owner's thread; Read and
 // Write are serialised by the lock and may come from any thread; OnInputReport runs on the
-// reader thread. Close, StopAndClose and OnDeviceChange wait for the reader (at most one read
-// time-out) and must not be called from it.
+// reader thread. Close, StopAndClose and OnDeviceChange stop the reader (they cancel the read
+// under way) and wait for it; they must not be called from it.
 
 #include <atomic>
 #include <condition_variable>
@@ -18,7 +18,9 @@
 
 namespace devbridge {
 
-inline constexpr std::uint32_t kReaderTimeoutMs = 1000;
+// The reader waits for a report without a limit: at rest it is never woken. A stop cancels its
+// read.
+inline constexpr std::uint32_t kReaderTimeoutMs = kInfinite;
 
 class CHIDCommWnd : public CStdHIDComm {
  public:

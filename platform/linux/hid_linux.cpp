@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 
 #include "platform/hid.h"
@@ -348,24 +349,24 @@ HidStatus HidWrite(HidDevice* device, const std::uint8_t* data, std::size_t leng
   std::memcpy(message + size, data + offset, length - offset);
   size += length - offset;
 
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+  // Sent at once: the node has room for a report nearly always, and a heartbeat is one
+  // system call then. Only a full node is waited for, up to the time-out.
+  std::optional<std::chrono::steady_clock::time_point> deadline;
   for (;;) {
-    pollfd fd = {device->fd, POLLOUT, 0};
-    const int ready = ::poll(&fd, 1, RemainingMs(deadline, timeoutMs));
-    if (ready == 0) return kHidTimeout;
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      return HidStatusFromSystemError(errno);
-    }
-    if (fd.revents & (POLLHUP | POLLERR)) return kHidDeviceNotConnected;
     const ssize_t n = device->socket ? ::send(device->fd, message, size, MSG_NOSIGNAL | MSG_DONTWAIT)
                                      : ::write(device->fd, message, size);
-    if (n < 0) {
-      if (errno == EAGAIN || errno == EINTR) continue;
-      return HidStatusFromSystemError(errno);
+    if (n >= 0) {
+      *transferred = length;
+      return kHidSuccess;
     }
-    *transferred = length;
-    return kHidSuccess;
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN) return HidStatusFromSystemError(errno);
+    if (!deadline) deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    pollfd fd = {device->fd, POLLOUT, 0};
+    const int ready = ::poll(&fd, 1, RemainingMs(*deadline, timeoutMs));
+    if (ready == 0) return kHidTimeout;
+    if (ready < 0 && errno != EINTR) return HidStatusFromSystemError(errno);
+    if (ready > 0 && (fd.revents & (POLLHUP | POLLERR))) return kHidDeviceNotConnected;
   }
 }
 

@@ -2,10 +2,6 @@
 
 #include "platform/log.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -13,6 +9,12 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -43,18 +45,38 @@ std::string RuntimeFolder() {
   return folder;
 }
 
-bool SocketAddress(const std::string& name, sockaddr_un* address) {
-  std::string folder = RuntimeFolder();
-  if (folder.empty()) return false;
-  std::string path = folder + "/" + name + ".sock";
-  *address = sockaddr_un{};
-  address->sun_family = AF_UNIX;
-  if (path.size() >= sizeof address->sun_path) {
-    LogWarning(kCategory, "socket path too long: " + path);
-    return false;
+// The channel is an abstract socket: it has no file, so no length of the runtime folder's path
+// can keep it from being made, and it goes with the process that made it. Its name is one of
+// this user's and of the folder whose lock guards it, so that instances with runtime folders of
+// their own (tests, other sessions) do not meet.
+struct ChannelAddress {
+  sockaddr_un address{};
+  socklen_t length = 0;
+  std::string Text() const {
+    return "@" + std::string(address.sun_path + 1, length - offsetof(sockaddr_un, sun_path) - 1);
   }
-  std::memcpy(address->sun_path, path.c_str(), path.size() + 1);
+};
+
+bool MakeChannelAddress(const std::string& name, ChannelAddress* channel) {
+  const std::string folder = RuntimeFolder();
+  if (folder.empty()) return false;
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a of the lock's path
+  for (unsigned char c : folder + "/" + name) hash = (hash ^ c) * 1099511628211ull;
+  char text[64];
+  const int size = std::snprintf(text, sizeof text, "veltrio-instance/%u/%016llx", unsigned(::geteuid()),
+                                 static_cast<unsigned long long>(hash));
+  *channel = ChannelAddress{};
+  channel->address.sun_family = AF_UNIX;
+  std::memcpy(channel->address.sun_path + 1, text, size_t(size));  // sun_path[0] = 0: abstract
+  channel->length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + size_t(size));
   return true;
+}
+
+// Abstract sockets have no permissions: whoever is on the other end must be this user.
+bool PeerIsThisUser(int fd) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::geteuid();
 }
 
 bool SendAll(int fd, const void* data, size_t size) {
@@ -97,17 +119,19 @@ class LinuxInstanceLock final : public InstanceLock {
 
 class LinuxInstanceChannel final : public InstanceChannel {
  public:
-  LinuxInstanceChannel(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
-  ~LinuxInstanceChannel() override {
-    ::unlink(m_path.c_str());
-    ::close(m_fd);
-  }
+  explicit LinuxInstanceChannel(int fd) : m_fd(fd) {}
+  ~LinuxInstanceChannel() override { ::close(m_fd); }
 
   int Descriptor() const override { return m_fd; }
 
   void AnswerOne(const std::function<int(int message)>& handler) override {
     int client = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) return;
+    if (!PeerIsThisUser(client)) {
+      LogWarning(kCategory, "a request from another user refused");
+      ::close(client);
+      return;
+    }
     // A client that connects and says nothing must not stall the GUI thread.
     int32_t message = 0;
     if (ReceiveAll(client, &message, sizeof message, 1000)) {
@@ -119,7 +143,6 @@ class LinuxInstanceChannel final : public InstanceChannel {
 
  private:
   int m_fd;
-  std::string m_path;
 };
 
 }  // namespace
@@ -144,29 +167,40 @@ std::unique_ptr<InstanceLock> InstanceLock::Acquire(const std::string& name) {
 }
 
 std::unique_ptr<InstanceChannel> InstanceChannel::Open(const std::string& name) {
-  sockaddr_un address;
-  if (!SocketAddress(name, &address)) return nullptr;
+  ChannelAddress channel;
+  if (!MakeChannelAddress(name, &channel)) return nullptr;
+  // The socket file of earlier versions, left behind; we hold the lock.
+  ::unlink((RuntimeFolder() + "/" + name + ".sock").c_str());
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) {
     LogFailure("socket", errno);
     return nullptr;
   }
-  ::unlink(address.sun_path);  // left by an instance that crashed; we hold the lock
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0) {
-    LogFailure(std::string("listen on ") + address.sun_path, errno);
+  // An instance that crashed left nothing: the name went with its process. Taken means that
+  // another process has it while we hold the lock, which no instance of this user does.
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&channel.address), channel.length) != 0 ||
+      ::listen(fd, 8) != 0) {
+    LogFailure("listen on " + channel.Text(), errno);
     ::close(fd);
     return nullptr;
   }
-  return std::make_unique<LinuxInstanceChannel>(fd, address.sun_path);
+  return std::make_unique<LinuxInstanceChannel>(fd);
 }
 
 std::optional<int> SendToRunningInstance(const std::string& name, int message) {
-  sockaddr_un address;
-  if (!SocketAddress(name, &address)) return std::nullopt;
+  ChannelAddress channel;
+  if (!MakeChannelAddress(name, &channel)) return std::nullopt;
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    LogFailure("socket", errno);
+    return std::nullopt;
+  }
   std::optional<int> answer;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&channel.address), channel.length) != 0) {
+    // ECONNREFUSED: no instance runs; nothing to report.
+  } else if (!PeerIsThisUser(fd)) {
+    LogWarning(kCategory, channel.Text() + " is held by another user; the request is not sent");
+  } else {
     int32_t request = message, result = 0;
     // The running instance answers once it has handled the request; a hung one blocks us, as
     // the caller expects (a quit request returns only after the window is gone).

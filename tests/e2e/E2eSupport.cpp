@@ -11,11 +11,13 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstddef>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <spawn.h>
+#include <set>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -510,18 +512,39 @@ int UnixSocketEnds(const fs::path& path) {
   return ends;
 }
 
-std::optional<int> AskInstance(const fs::path& socketPath, int message) {
+std::string InstanceChannelOf(pid_t pid) {
+  std::set<std::string> sockets;  // "socket:[inode]" of the process's descriptors
+  std::error_code error;
+  for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    const std::string target = fs::read_symlink(fd.path(), error).string();
+    if (target.rfind("socket:[", 0) == 0) sockets.insert(target.substr(8, target.size() - 9));
+  }
+  std::ifstream table("/proc/net/unix");
+  std::string line;
+  std::getline(table, line);  // the heading
+  for (; std::getline(table, line);) {
+    std::istringstream fields(line);
+    std::string slot, refs, protocol, flags, type, state, inode, name;
+    fields >> slot >> refs >> protocol >> flags >> type >> state >> inode >> name;
+    const bool listening = state == "01" && flags == "00010000";
+    if (listening && name.rfind('@', 0) == 0 && sockets.count(inode)) return name;
+  }
+  return {};
+}
+
+std::optional<int> AskInstance(const std::string& channel, int message) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  if (socketPath.native().size() >= sizeof address.sun_path) return std::nullopt;
-  std::strcpy(address.sun_path, socketPath.c_str());
+  if (channel.size() < 2 || channel[0] != '@' || channel.size() > sizeof address.sun_path) return std::nullopt;
+  std::memcpy(address.sun_path + 1, channel.data() + 1, channel.size() - 1);  // sun_path[0] = 0: abstract
+  const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + channel.size());
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return std::nullopt;
   std::optional<int> answer;
   int32_t request = message, result = 0;
   timeval limit{10, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
       send(fd, &request, sizeof request, MSG_NOSIGNAL) == sizeof request &&
       recv(fd, &result, sizeof result, MSG_WAITALL) == sizeof result) {
     answer = result;

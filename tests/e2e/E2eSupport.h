@@ -168,10 +168,15 @@ std::vector<pid_t> ProcessesOf(const fs::path& program);
 // socket alone, each connection accepted from it adds one.
 int UnixSocketEnds(const fs::path& path);
 
-// Sends one request to the running instance over its socket, as a second start does, and returns
-// its answer (nullopt when none answers). A number the program does not know is answered with 0
-// and changes nothing: a round trip through its event loop, after whatever start-up queued.
-std::optional<int> AskInstance(const fs::path& socketPath, int message);
+// The instance channel of process `pid`, the abstract socket it listens on, as /proc/net/unix
+// names it ("@..."); empty while it has none.
+std::string InstanceChannelOf(pid_t pid);
+
+// Sends one request to the running instance over its channel (from InstanceChannelOf), as a
+// second start does, and returns its answer (nullopt when none answers). A number the program
+// does not know is answered with 0 and changes nothing: a round trip through its event loop,
+// after whatever start-up queued.
+std::optional<int> AskInstance(const std::string& channel, int message);
 
 // A fresh folder under $TMPDIR, removed with everything in it when the object goes.
 class ScratchFolder {

@@ -79,7 +79,15 @@ class VeltrioE2e : public testing::Test {
   fs::path Config() const { return m_scratch.Path() / "config"; }
   fs::path Records() const { return m_scratch.Path() / "records"; }
   fs::path Log() const { return m_scratch.Path() / "veltrio.log"; }
-  fs::path Socket() const { return Runtime() / (std::string(kInstanceName) + ".sock"); }
+  // The instance channel of the first veltrio this test started, once it has one (waited for);
+  // remembered, so that it can be looked for after that veltrio has gone.
+  const std::string& Channel() {
+    if (m_channel.empty() && !m_veltrios.empty()) {
+      const pid_t pid = m_veltrios.front()->Pid();
+      WaitUntil([&] { return !(m_channel = InstanceChannelOf(pid)).empty(); });
+    }
+    return m_channel;
+  }
   fs::path AutostartEntry() const { return Config() / "autostart" / "veltrio.desktop"; }
   fs::path SettingsFile() const { return Config() / "Veltrio" / "global.xml"; }
 
@@ -165,7 +173,7 @@ class VeltrioE2e : public testing::Test {
   bool WaitForRemoteReady(Child& veltrio, int model = 2) {
     if (!WaitForDeviceOpen()) return false;
     // Once the program's loop answers, the chooser it queued at the start is showing.
-    if (AskInstance(Socket(), kNoRequest) != 0) return false;
+    if (AskInstance(Channel(), kNoRequest) != 0) return false;
     m_remote->Send("model " + std::to_string(model));
     return WaitUntil([&] { return ShownChooser(veltrio) == 0; });
   }
@@ -203,6 +211,7 @@ class VeltrioE2e : public testing::Test {
   Desktop m_desktop;
   std::unique_ptr<RemoteProcess> m_remote;
   std::vector<std::unique_ptr<Child>> m_veltrios;
+  std::string m_channel;
 };
 
 // --- start-up and the single instance ------------------------------------------------------
@@ -229,7 +238,7 @@ TEST_P(StartUp, ShowsTheWindowUnlessStartedWithExactlyBoot) {
     EXPECT_NEAR(frame.CenterX(), 640, 2) << "centred on the screen";
   } else {
     // Whatever start-up meant to show has been shown once the running loop answers.
-    ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+    ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);
     m_desktop.Sync();
     EXPECT_FALSE(MainWindowShown(*veltrio));
   }
@@ -262,13 +271,13 @@ TEST_F(VeltrioE2e, QuitRequestEndsTheRunningInstanceAndLeavesNothing) {
   ASSERT_TRUE(veltrio);
   const unsigned long window = WaitForShownMainWindow(*veltrio);
   ASSERT_TRUE(window);
-  ASSERT_TRUE(fs::exists(Socket()));
+  ASSERT_FALSE(Channel().empty());
 
   EXPECT_EQ(RunVeltrio({"-x"}), 0);
   m_desktop.Sync();
   EXPECT_FALSE(m_desktop.Viewable(window)) << "-x returns once the window is gone";
   EXPECT_EQ(veltrio->Wait(20s), 0) << "the instance ends, with status 0";
-  EXPECT_FALSE(fs::exists(Socket()));
+  EXPECT_EQ(UnixSocketEnds(Channel()), 0) << "its channel is gone";
   EXPECT_TRUE(m_desktop.WindowsOf(veltrio->Pid()).empty());
 }
 
@@ -298,7 +307,7 @@ TEST_P(MediaKey, BoundToPageUpReachesTheFocusedClientAsPageUp) {
   if (windowShown) {
     ASSERT_TRUE(WaitForShownMainWindow(*veltrio));
   }
-  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+  ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);
   m_desktop.Sync();
   EXPECT_EQ(MainWindowShown(*veltrio), windowShown);
   ASSERT_TRUE(WaitForDeviceOpen());
@@ -382,7 +391,7 @@ TEST_F(ButtonsPage, UnpluggingTheRemoteForcesTheSettingsPage) {
   m_remote->Send("unplug");
   EXPECT_TRUE(WaitForPage(window, "Settings"));
   ClickButtonsPage();
-  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+  ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);
   EXPECT_TRUE(WaitForPage(window, "Settings")) << "without the remote the Buttons page stays closed";
 }
 
@@ -434,7 +443,7 @@ class Dialogs : public ButtonsPage {
     if (fill) fill(dialog);
     ClickInWindow(dialog, okX, okY);
     ASSERT_TRUE(WaitForDialogGone(title));
-    ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);  // the confirmed action has run
+    ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);  // the confirmed action has run
   }
   void AddProfile(const std::string& name) {
     Confirm(kAddProfileX, kAddProfileY, "New profile", 140 + 21, 125 + 13, [&](unsigned long dialog) {
@@ -510,12 +519,12 @@ class Dialogs : public ButtonsPage {
     // The picker completes what is typed from the folder it lists: where that list has been
     // read already, the first Return only takes the completion, as it does for a user.
     m_desktop.PressKeys({"Return"});
-    ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+    ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);
     if (m_desktop.ShownWindowTitled(veltrio->Pid(), pickerTitle)) m_desktop.PressKeys({"Return"});
     ASSERT_TRUE(WaitForDialogGone(pickerTitle));
     // The picker is gone once the browse click has returned, with the completion list it may
     // have shown: until then that list holds the pointer and a click on the dialog closes it.
-    ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+    ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);
     ASSERT_TRUE(WaitUntil([&] { return m_desktop.ShownPopup(veltrio->Pid()) == 0; }));
   }
 };
@@ -600,7 +609,7 @@ TEST_F(Dialogs, MyApplicationChosenInThePickerStartsOnceUntilItEnds) {
   m_remote->Send("press media1\nrelease media1");
   ASSERT_TRUE(WaitUntil([&] { return ProcessesOf(program).size() == 1; })) << "the first press starts it";
   m_remote->Send("press media1\nrelease media1");
-  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);  // the second press has been handled
+  ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);  // the second press has been handled
   EXPECT_EQ(ProcessesOf(program).size(), 1u) << "one instance only: a second press starts none while it runs";
   for (pid_t pid : ProcessesOf(program)) ::kill(pid, SIGKILL);
 }
@@ -610,7 +619,7 @@ TEST_F(Dialogs, TheRemoteReportingModelAIsTakenWithItsPicturesAndKeyRules) {
   ASSERT_TRUE(PlugRemote());
   ASSERT_NO_FATAL_FAILURE(StartShown());
   ASSERT_TRUE(WaitForDeviceOpen());
-  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+  ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);
   ASSERT_TRUE(WaitUntil([&] { return ShownChooser(*veltrio) != 0; })) << "the chooser opens for the new remote";
   m_remote->Send("model 1");
   ASSERT_TRUE(WaitUntil([&] { return ShownChooser(*veltrio) == 0; })) << "and closes by itself";
@@ -720,7 +729,7 @@ TEST_F(VeltrioE2e, ExitFromTheTrayMenuEndsTheProgramAndBothOverlays) {
   EXPECT_EQ(running(pointer), 0u);
   EXPECT_EQ(running(volume), 0u);
   EXPECT_FALSE(m_desktop.Exists(icon)) << "the icon leaves the tray";
-  EXPECT_FALSE(fs::exists(Socket()));
+  EXPECT_EQ(UnixSocketEnds(Channel()), 0) << "its channel is gone";
 }
 
 // --- launch at start -------------------------------------------------------------------------

@@ -5,9 +5,11 @@
 // sends its request there, waiting for the answer.
 //
 // Linux: flock on $XDG_RUNTIME_DIR/<name>.lock (a private per-user folder under /tmp when the
-// variable is unset) and a Unix stream socket <name>.sock beside it; one request per connection:
-// the message number out, the result back, 32-bit each. Windows: a named mutex, a window
-// property and SendMessage.
+// variable is unset) and an abstract Unix stream socket named after the user and that lock's
+// path, so that it works however long the folder's path is; each side checks that the other is
+// the same user (SO_PEERCRED) and refuses anyone else. One request per connection: the message
+// number out, the result back, 32-bit each. Windows: a named mutex, a window property and
+// SendMessage.
 // Thread: the channel is driven from the GUI thread: it hands out a descriptor to watch and
 // answers one request per call. Failure: a lock or channel that cannot be set up is logged and
 // counts as "no other instance", so the program still starts.
@@ -31,8 +33,9 @@ class InstanceLock {
 
 class InstanceChannel {
  public:
-  // Starts answering requests for `name` (replacing a channel left by a crashed instance).
-  // Only the holder of the lock may open it. Null when it cannot be set up.
+  // Starts answering requests for `name` (a crashed instance leaves no channel behind). Only the
+  // holder of the lock may open it. Null, with the reason logged, when it cannot be set up: the
+  // caller must then say that a second start will not reach it.
   static std::unique_ptr<InstanceChannel> Open(const std::string& name);
   virtual ~InstanceChannel() = default;  // stops answering; no other process finds it then
 

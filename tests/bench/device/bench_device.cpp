@@ -2,12 +2,17 @@
 //
 // 1. Latency: from the simulated remote sending a media key press to the device event being
 //    handled on the GUI thread, over 1000 presses; prints the median and the 99th percentile.
-// 2. Idle cost: the process CPU time (user + system) over N seconds (default 30) with the remote
+// 2. Heartbeats: the longest gap between two heartbeats the remote received over 10 s, and the
+//    CPU time and the heap allocations of one heartbeat write, over 10000 in a row.
+// 3. Idle cost: the process CPU time (user + system) over N seconds (default 30) with the remote
 //    attached and idle, the link and the raw-input window running; the remote is played by the
-//    remote-sim program in a process of its own, so that only Veltrio's side is counted.
+//    remote-sim program in a process of its own, so that only Veltrio's side is counted. Also the
+//    GUI thread's share of it per heartbeat (timer, event loop and write), from the scheduler's
+//    nanosecond count.
 
 #include "device/DeviceEvents.h"
 #include "device/MouseComWnd.h"
+#include "device/MouseDevLink.h"
 #include "device/RawInputWnd.h"
 #include "remotesim/RemoteSim.h"
 #include "settings/GlobalSettings.h"
@@ -26,7 +31,22 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <new>
 #include <vector>
+
+// Heap allocations are counted per thread, to show that a heartbeat makes none on the GUI thread
+// (the in-process remote's own thread allocates for every report it records).
+thread_local long g_allocations = 0;
+
+void* operator new(std::size_t size) {
+  ++g_allocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -66,6 +86,42 @@ double CpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// The calling thread's time on a CPU, in nanoseconds, as the scheduler counts it.
+double ThreadCpuNs() {
+  double ns = 0;
+  std::ifstream("/proc/thread-self/schedstat") >> ns;
+  return ns;
+}
+
+// On the link that Latency opened.
+void Heartbeats(remotesim::RemoteSim& sim, MOUSEFUCTION::CMouseComWnd& link) {
+  std::mutex lock;
+  std::vector<Clock::time_point> arrivals;
+  sim.SetReceivedHandler([&](const remotesim::Report&) {
+    std::lock_guard guard(lock);
+    arrivals.push_back(Clock::now());
+  });
+  RunEventLoop(10000);
+  double longestMs = 0;
+  {
+    std::lock_guard guard(lock);
+    for (std::size_t i = 1; i < arrivals.size(); ++i)
+      longestMs = std::max(longestMs, std::chrono::duration<double, std::milli>(arrivals[i] - arrivals[i - 1]).count());
+    std::printf("heartbeats over 10 s: %zu, longest gap %.1f ms (the remote needs one at least every %d ms)\n",
+                arrivals.size(), longestMs, MOUSEFUCTION::CMouseComWnd::kHeartbeatLimitMs);
+  }
+  sim.SetReceivedHandler(nullptr);
+
+  constexpr int kWrites = 10000;
+  link.Link().SendHeartbeat();  // warm
+  const long allocations = g_allocations;
+  const double start = ThreadCpuNs();
+  for (int i = 0; i < kWrites; ++i) link.Link().SendHeartbeat();
+  const double used = ThreadCpuNs() - start;
+  std::printf("one heartbeat write: %.2f us CPU, %.2f heap allocations (%d in a row)\n", used / 1e3 / kWrites,
+              double(g_allocations - allocations) / kWrites, kWrites);
+}
+
 int Latency() {
   remotesim::RemoteSim sim;
   Recorder recorder;
@@ -90,6 +146,7 @@ int Latency() {
   std::sort(micros.begin(), micros.end());
   std::printf("key press to GUI handler: median %.0f us, p99 %.0f us, max %.0f us (%zu presses)\n",
               micros[micros.size() / 2], micros[micros.size() * 99 / 100], micros.back(), micros.size());
+  Heartbeats(sim, link);
   g_hMainWnd = nullptr;
   return 0;
 }
@@ -114,11 +171,23 @@ int IdleCost(int seconds) {
     return 1;
   }
   RunEventLoop(500);  // settle
-  const double start = CpuSeconds();
+  int receivedLines = 0;
+  auto received = [&] {
+    while (sim.canReadLine()) receivedLines += sim.readLine().startsWith("received");
+    return receivedLines;
+  };
+  const int beatsBefore = received();
+  const long allocationsBefore = g_allocations;
+  const double start = CpuSeconds(), guiStart = ThreadCpuNs();
   RunEventLoop(seconds * 1000);
-  const double used = CpuSeconds() - start;
-  std::printf("idle with the remote attached: %.3f s CPU in %d s = %.3f%% of a core\n", used, seconds,
+  const double used = CpuSeconds() - start, guiUsed = ThreadCpuNs() - guiStart;
+  const long allocations = g_allocations - allocationsBefore;
+  sim.waitForReadyRead(500);
+  const int beats = received() - beatsBefore;
+  std::printf("idle with the remote attached: %.3f s CPU in %d s = %.4f%% of a core\n", used, seconds,
               100.0 * used / seconds);
+  std::printf("  per heartbeat (%d): GUI thread %.1f us CPU, %.2f heap allocations\n", beats,
+              beats ? guiUsed / 1e3 / beats : 0.0, beats ? double(allocations) / beats : 0.0);
   rawInput.reset();
   link.reset();
   g_hMainWnd = nullptr;
