@@ -27,6 +27,7 @@
 #include "platform/hid.h"
 #include "platform/linux/hid_devroot.h"
 #include "platform/log.h"
+#include "posix_linux.h"
 
 namespace fs = std::filesystem;
 
@@ -261,14 +262,14 @@ HidStatus HidOpen(const std::string& path, unsigned access, HidDevice** device) 
     }
     if (opened->fd < 0) {
       const int error = errno;
-      LogDebug(kCategory, "open " + split.node + ": " + std::string(ErrorText(error)));
+      LogDebug(kCategory, posix::Failure("open " + split.node, error));
       return HidStatusFromSystemError(error);
     }
   }
   opened->cancelFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (opened->cancelFd < 0) {
     const int error = errno;
-    LogWarning(kCategory, "eventfd for " + split.node + ": " + std::string(ErrorText(error)));
+    LogWarning(kCategory, posix::Failure("eventfd for " + split.node, error));
     if (opened->fd >= 0) ::close(opened->fd);
     return HidStatusFromSystemError(error);
   }

@@ -1,6 +1,7 @@
 #include "platform/instance.h"
 
 #include "platform/log.h"
+#include "posix_linux.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -22,7 +23,7 @@ namespace {
 constexpr const char* kCategory = category::kInstance;
 
 void LogFailure(const std::string& operation, int error) {
-  LogWarning(kCategory, operation + ": " + std::string(ErrorText(error)));
+  LogWarning(kCategory, posix::Failure(operation, error));
 }
 
 // $XDG_RUNTIME_DIR, or a folder of this user's own under /tmp: never one another user made.
@@ -82,8 +83,8 @@ bool PeerIsThisUser(int fd) {
 bool SendAll(int fd, const void* data, size_t size) {
   auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
-    ssize_t sent = ::send(fd, bytes, size, MSG_NOSIGNAL);
-    if (sent < 0 && errno == EINTR) continue;
+    // send, not write: a peer that has gone must not raise SIGPIPE.
+    const ssize_t sent = posix::RetryOnInterrupt([&] { return ::send(fd, bytes, size, MSG_NOSIGNAL); });
     if (sent <= 0) return false;
     bytes += sent;
     size -= static_cast<size_t>(sent);
@@ -96,11 +97,9 @@ bool ReceiveAll(int fd, void* data, size_t size, int timeoutMs) {
   auto* bytes = static_cast<char*>(data);
   while (size > 0) {
     pollfd waiting{fd, POLLIN, 0};
-    int ready = ::poll(&waiting, 1, timeoutMs);
-    if (ready < 0 && errno == EINTR) continue;
+    const int ready = posix::RetryOnInterrupt([&] { return ::poll(&waiting, 1, timeoutMs); });
     if (ready <= 0) return false;
-    ssize_t got = ::recv(fd, bytes, size, 0);
-    if (got < 0 && errno == EINTR) continue;
+    const ssize_t got = posix::RetryOnInterrupt([&] { return ::recv(fd, bytes, size, 0); });
     if (got <= 0) return false;
     bytes += got;
     size -= static_cast<size_t>(got);

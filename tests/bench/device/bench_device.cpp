@@ -107,8 +107,8 @@ void Heartbeats(remotesim::RemoteSim& sim, MOUSEFUCTION::CMouseComWnd& link) {
     std::lock_guard guard(lock);
     for (std::size_t i = 1; i < arrivals.size(); ++i)
       longestMs = std::max(longestMs, std::chrono::duration<double, std::milli>(arrivals[i] - arrivals[i - 1]).count());
-    std::printf("heartbeats over 10 s: %zu, longest gap %.1f ms (the remote needs one at least every %d ms)\n",
-                arrivals.size(), longestMs, MOUSEFUCTION::CMouseComWnd::kHeartbeatLimitMs);
+    std::printf("heartbeats over 10 s: %zu, longest gap %.1f ms (period %d ms)\n", arrivals.size(), longestMs,
+                MOUSEFUCTION::CMouseComWnd::kHeartbeatMs);
   }
   sim.SetReceivedHandler(nullptr);
 
