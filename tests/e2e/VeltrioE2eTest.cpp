@@ -26,7 +26,6 @@ const fs::path kPrefix = VELTRIO_E2E_PREFIX;
 const fs::path kOverlayPrefix = VELTRIO_E2E_OVERLAY_PREFIX;
 const fs::path kRemoteSim = REMOTE_SIM_PATH;
 const fs::path kStubProgram = STUB_PROGRAM_PATH;
-constexpr const char* kInstanceName = "Zmgenex-Hkbhi{M49H36ND-72UK-799G-9739-80020Q8R8E3B}";
 
 // A request number that the running instance answers with 0 and otherwise ignores.
 constexpr int kNoRequest = 0;
