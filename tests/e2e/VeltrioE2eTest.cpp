@@ -2,6 +2,7 @@
 // against remote-sim, watched from outside: windows mapped, keys arriving at a focused client,
 // pixels of the page column, processes and files.
 
+#include "ServerRequired.h"
 #include "E2eSupport.h"
 #include "XKeyRecorder.h"
 
@@ -850,7 +851,7 @@ TEST_F(RealOverlays, LaserPointerFollowsThePointerUntilTheSecondPress) {
 }
 
 TEST_F(RealOverlays, AirVolumeSitsAtTheRightEdgeMovingUpRaisesTheVolumeAndAClickMutes) {
-  if (!SoundServerAnswers()) GTEST_SKIP() << "no sound server runs (scripts/test starts one)";
+  VELTRIO_NEED_SERVER(SoundServerAnswers() ? "" : "no sound server runs (scripts/test starts one)");
   Pactl({"set-sink-mute", "@DEFAULT_SINK@", "0"});
   Pactl({"set-sink-volume", "@DEFAULT_SINK@", "50%"});
   StartWithBindings(Binding(1, 3, kAirVolume));

@@ -167,7 +167,7 @@ Result SoundServerGone(const Context& context) {
                 "the sound server ended for 3 s under a running VtaGyroVol, then started afresh at 30 %; the "
                 "pointer moved up 100 px",
                 rounds,
-                "VtaGyroVol kept running, said the server was gone, took the new server and set its volume to 40 %",
+                "VtaGyroVol kept running, said the server was gone and back, and set the new server's volume to 40 %",
                 {}, {}};
   Session session(context, "sound");
   std::string error;
@@ -200,15 +200,27 @@ Result SoundServerGone(const Context& context) {
   const e2e::Rect place = desktop.Geometry(window);
   const std::pair<int, int> centre{place.CenterX(), place.CenterY()};
 
+  const auto mentions = [&](const std::string& text) {
+    size_t count = 0;
+    const std::string output = e2e::ReadFile(log);
+    for (size_t at = output.find(text); at != std::string::npos; at = output.find(text, at + 1)) ++count;
+    return count;
+  };
   for (int round = 1; round <= rounds; ++round) {
     const std::string what = "round " + std::to_string(round) + ": ";
     server.Stop();
     std::this_thread::sleep_for(3s);
     if (!overlay->Running()) return result.broken = what + "VtaGyroVol ended without its server", result;
-    if (e2e::ReadFile(log).find("sound server is gone") == std::string::npos)
+    if (!e2e::WaitUntil([&] { return mentions("sound server is gone") == size_t(round); }, 10s))
       return result.broken = what + "VtaGyroVol did not say that the server is gone", result;
     if (!server.Start(&error)) return result.broken = what + error, result;
     server.Pactl({"set-sink-volume", "@DEFAULT_SINK@", "30%"});
+    // Its once-a-second refresh finds the server back.
+    if (!e2e::WaitUntil([&] { return mentions("sound server is back") == size_t(round); }, 20s))
+      return result.broken = what + "VtaGyroVol did not say that the server is back", result;
+    // The level it moves from is the one it last read, which its refresh (once a second) takes
+    // from the new server: the volume set above is read by then.
+    std::this_thread::sleep_for(2500ms);
     // Moved up in small steps, each taken back to the centre, as a slow hand gives them.
     for (int step = 0; step < 25; ++step) {
       desktop.MovePointerBy(0, -4);
