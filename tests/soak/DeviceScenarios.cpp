@@ -45,7 +45,10 @@ class RemoteRun {
 
   bool HeartbeatResumes(std::string* error) {
     m_sim.ClearReceived();
-    if (!m_sim.WaitForReports(1, 30s)) return *error = "no heartbeat within 30 s", false;
+    if (!m_sim.WaitForReports(1, 30s)) {
+      *error = "no heartbeat within 30 s (vendor node connections: " + std::to_string(m_sim.VendorConnections()) + ")";
+      return false;
+    }
     return true;
   }
 
