@@ -7,6 +7,7 @@ function(veltrio_add_test)
   cmake_parse_arguments(T "SANITIZE" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)  # ServerRequired.h
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set(labels ${T_LABELS})
   if(T_SANITIZE)

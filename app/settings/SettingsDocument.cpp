@@ -76,6 +76,11 @@ bool SettingsDocument::KeepUnreadableFileAside() {
   return false;
 }
 
+int RemoveInterruptedSettingsWrites() {
+  const std::wstring path = GetSettingsFilePath();
+  return path.empty() ? 0 : platform::RemoveInterruptedWrites(platform::ToPath(path));
+}
+
 bool SettingsDocument::Save() {
   if (m_path.empty()) return false;
   if (m_source == Source::Unreadable) {

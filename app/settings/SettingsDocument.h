@@ -18,6 +18,11 @@
 // string when the folder cannot be determined or created.
 std::wstring GetSettingsFilePath();
 
+// Removes the temporary files that writes of the settings file, interrupted part-way, left
+// beside it. Only the instance that holds the single-instance lock may call it: no other
+// process writes the file then. Returns how many it removed.
+int RemoveInterruptedSettingsWrites();
+
 class SettingsDocument {
  public:
   enum class Source { Missing, Parsed, Unreadable };

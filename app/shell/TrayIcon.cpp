@@ -34,5 +34,8 @@ void CTrayIcon::ShowMenu(QPoint globalPos) {
   if (!menu) return;
   // The exit path deletes this icon, so it runs from the event loop once the icon's own click
   // handling has returned, not inside it.
-  if (menu->Exec(globalPos) == kExitCommand && m_onExit) QMetaObject::invokeMethod(this, m_onExit, Qt::QueuedConnection);
+  m_runsMenu = true;
+  const int command = menu->Exec(globalPos);
+  m_runsMenu = false;
+  if (command == kExitCommand && m_onExit) QMetaObject::invokeMethod(this, m_onExit, Qt::QueuedConnection);
 }

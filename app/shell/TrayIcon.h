@@ -22,6 +22,10 @@ class CTrayIcon final : public QObject {
   ~CTrayIcon() override;
 
   bool IsShown() const { return m_icon.isVisible(); }
+  // True while the tray menu runs. Its loop runs inside the icon's own click handling, which
+  // must not return into a deleted icon: neither delete nor hide it (hiding deletes the tray's
+  // native window) until the menu has returned.
+  bool RunsMenu() const { return m_runsMenu; }
 
   // What a left click does: hide a shown (or minimised) window, else show it in its state.
   void ToggleMainWindow();
@@ -32,4 +36,5 @@ class CTrayIcon final : public QObject {
   QWidget& m_mainWindow;
   std::function<void()> m_onExit;
   QSystemTrayIcon m_icon;
+  bool m_runsMenu = false;
 };

@@ -10,6 +10,7 @@
 #include "platform/log.h"
 #include "platform/shell.h"
 #include "settings/GlobalSettings.h"
+#include "settings/SettingsDocument.h"
 
 #include <QApplication>
 #include <QDir>
@@ -134,7 +135,9 @@ void CVeltrioApp::ExitProgram() {
   // The notifier may be the caller: disabled here, deleted with this object.
   if (m_channelNotifier) m_channelNotifier->setEnabled(false);
   if (!m_answering) m_channel.reset();
-  m_tray.reset();
+  // A quit request that arrives while the tray menu runs ends that menu's loop; the icon is
+  // then deleted with this object, once its click handling has returned.
+  if (m_tray && !m_tray->RunsMenu()) m_tray.reset();
   if (m_mainDlg) {
     m_mainDlg->CloseDeviceWindows();
     m_mainDlg->hide();
@@ -153,6 +156,8 @@ int VeltrioMain(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
   const StartOutcome outcome = isMYMutex(commandLine);
   if (outcome == kLeave) return 0;
+  // This process is the instance now, the one writer of the settings file.
+  RemoveInterruptedSettingsWrites();
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Veltrio"));

@@ -189,9 +189,12 @@ void GyroVolumeFrame::draw(QPaintDevice* device) {
   painter.drawPixmap(layout.xBar, layout.scaleTop, fillImage);
   painter.setClipRect(QRect(0, 0, width(), height()));
   painter.drawPixmap(layout.iconPos, iconImage);
-  if (muted) {
+  // Without the sound system the scale is crossed out in grey: the level shown is not the
+  // system's, and moving or clicking changes nothing until it is back.
+  if (muted || !volume.available()) {
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QBrush(Qt::red), 10, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    painter.setPen(QPen(QBrush(volume.available() ? Qt::red : Qt::gray), 10, Qt::SolidLine, Qt::SquareCap,
+                        Qt::BevelJoin));
     painter.drawLine(layout.cross[0]);
     painter.drawLine(layout.cross[1]);
   }

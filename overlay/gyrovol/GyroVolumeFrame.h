@@ -10,7 +10,8 @@
 // Thread: the GUI thread. The device callbacks (onMotion, onButtonEvent, acceptDevice) run on
 // the device layer's threads and only test the vendor or emit signals, which are queued here.
 // Failure: when the system volume cannot be reached at construction the process ends at once
-// with exit code 0; later volume failures are ignored and the last read state is shown.
+// with exit code 0. When it is lost later (the sound server went away) the scale shows no level
+// and a grey cross until the volume control has reconnected.
 
 #include <QPixmap>
 #include <QPoint>
@@ -40,6 +41,7 @@ class GyroVolumeFrame : public ActionFrame, public DornicDevicesInterface, publi
   // The state last read from the system, and the frame's centre in screen coordinates.
   double shownLevel() const { return level; }
   bool shownMuted() const { return muted; }
+  bool shownAvailable() const { return volume.available(); }
   QPoint centrePoint() const { return centre; }
 
   // How far one pixel of vertical motion moves the level.

@@ -10,6 +10,10 @@
 // (the volume stays); the mixer method clamps it. getLevel of the endpoint method writes the
 // out value even when it fails (0.0 then); the mixer method leaves it untouched.
 //
+// The endpoint's connection ends when the sound server goes away (it restarts, the user's
+// session changes it): a call that fails then connects afresh, at most once a second, so the
+// overlay takes the server that comes back. Losing and regaining it is logged.
+//
 // Thread: one object, used on one thread (the GUI thread). Calls block until the sound system
 // has answered, never longer than a short time-out. Failure: the boolean results; isMuted
 // reads a failure as not muted.
@@ -29,6 +33,9 @@ class VolumeControl {
   // notifications on Windows; unused on Linux.
   bool open(unsigned long long window);
   bool close();
+
+  // False once a call failed to reach the sound system, until one reaches it again.
+  bool available() const;
 
   bool getLevel(double& level);
   bool setLevel(double level);

@@ -3,6 +3,8 @@
 #include "platform/log.h"
 #include "posix_linux.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -17,22 +19,37 @@ void LogFailure(const char* operation, const std::string& path, int error) {
   LogWarning(kCategory, posix::Failure(std::string(operation) + " " + path, error));
 }
 
+// mkstemp's template: the file's name, a dot and six characters it picks.
+constexpr const char* kTemporarySuffix = ".XXXXXX";
+constexpr std::size_t kTemporaryLetters = 6;
+
+// The file a write of `link` replaces: the target of a symbolic link, else `link` itself.
+bool WrittenFile(const std::filesystem::path& link, std::filesystem::path* path) {
+  std::error_code error;
+  *path = link;
+  if (!std::filesystem::is_symlink(link, error)) return true;
+  *path = std::filesystem::weakly_canonical(link, error);
+  if (!error) return true;
+  LogWarning(kCategory, "resolve " + link.native() + ": " + error.message());
+  return false;
+}
+
+bool IsTemporaryOf(const std::string& name, const std::string& file) {
+  if (name.size() != file.size() + 1 + kTemporaryLetters || name.compare(0, file.size() + 1, file + ".") != 0)
+    return false;
+  return std::all_of(name.end() - kTemporaryLetters, name.end(),
+                     [](unsigned char c) { return std::isalnum(c) != 0; });
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::filesystem::path& link, std::string_view bytes) {
   if (link.empty()) return false;
   // A file that is a symbolic link (to a synced folder, say) is replaced where it really lives;
   // renaming over the link would turn it into a plain file and leave the real one behind.
-  std::error_code error;
-  std::filesystem::path path = link;
-  if (std::filesystem::is_symlink(link, error)) {
-    path = std::filesystem::weakly_canonical(link, error);
-    if (error) {
-      LogWarning(kCategory, "resolve " + link.native() + ": " + error.message());
-      return false;
-    }
-  }
-  std::string temp = path.native() + ".XXXXXX";
+  std::filesystem::path path;
+  if (!WrittenFile(link, &path)) return false;
+  std::string temp = path.native() + kTemporarySuffix;
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     LogFailure("create", temp, errno);
@@ -61,6 +78,25 @@ bool WriteFileAtomically(const std::filesystem::path& link, std::string_view byt
     ::close(dir);
   }
   return true;
+}
+
+int RemoveInterruptedWrites(const std::filesystem::path& link) {
+  std::filesystem::path path;
+  if (link.empty() || !WrittenFile(link, &path)) return 0;
+  const std::string file = path.filename().native();
+  std::error_code error;
+  int removed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), error)) {
+    std::error_code typeError;
+    if (!IsTemporaryOf(entry.path().filename().native(), file) || !entry.is_regular_file(typeError)) continue;
+    if (::unlink(entry.path().c_str()) == 0) {
+      ++removed;
+      LogWarning(kCategory, "removed " + entry.path().native() + ", left by an interrupted write");
+    } else {
+      LogFailure("remove", entry.path().native(), errno);
+    }
+  }
+  return removed;
 }
 
 }  // namespace platform

@@ -160,12 +160,16 @@ int ConnectSocket(const std::string& path) {
     return -1;
   }
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  // Connected without waiting: a node whose backlog is full (a device that accepts nothing)
+  // would block a blocking connect, and with it the thread that opens, until the device goes.
+  // A Unix socket connects at once or fails with EAGAIN; the descriptor blocks again afterwards.
+  const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     const int saved = errno;
     ::close(fd);
-    errno = saved;
+    errno = saved == EAGAIN ? EBUSY : saved;
     return -1;
   }
   return fd;

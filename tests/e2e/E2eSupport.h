@@ -28,6 +28,9 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+// The single-instance name: the running veltrio listens on XDG_RUNTIME_DIR/<name>.sock.
+inline constexpr const char* kInstanceName = "Zmgenex-Hkbhi{M49H36ND-72UK-799G-9739-80020Q8R8E3B}";
+
 // Polls `condition` every 10 ms until it holds or `timeout` has passed; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
 

@@ -1,6 +1,7 @@
 // Raw pointer input from the X server: XTest's virtual pointer moves and clicks, and every
 // event reaches the monitor with Raw Input's flags. The source lookup runs on a device root.
 
+#include "ServerRequired.h"
 #include <gtest/gtest.h>
 // After gtest: Xlib's macros (None, Bool) clash with its names.
 #include <X11/Xlib.h>
@@ -55,7 +56,7 @@ class Recorder {
 class RawPointerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    VELTRIO_NEED_SERVER(std::getenv("DISPLAY") ? "" : "no X display (DISPLAY)");
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
     monitor =

@@ -1,5 +1,6 @@
 // The endpoint method against the test run's private PulseAudio server.
 
+#include "ServerRequired.h"
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -21,7 +22,7 @@ constexpr long kNorm = 65536;  // PulseAudio's 100%
 class VolumeEndpoint : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (const std::string why = soundserver::WhyNoServer(); !why.empty()) GTEST_SKIP() << why;
+    VELTRIO_NEED_SERVER(soundserver::WhyNoServer());
     ASSERT_TRUE(soundserver::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));
     ASSERT_TRUE(soundserver::PactlOk("set-sink-mute @DEFAULT_SINK@ 0"));
     volume = MasterVolume::Open(VolumeMethod::Endpoint);

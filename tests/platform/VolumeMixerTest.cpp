@@ -1,6 +1,7 @@
 // The mixer method: ALSA's default mixer, made the pulse plugin talking to the test run's
 // private server, while the endpoint method finds no server.
 
+#include "ServerRequired.h"
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ class VolumeMixer : public ::testing::Test {
   static void SetUpTestSuite() { soundserver::UseAlsaThrough(soundserver::Address()); }
 
   void SetUp() override {
-    if (const std::string why = soundserver::WhyNoAlsaThroughServer(); !why.empty()) GTEST_SKIP() << why;
+    VELTRIO_NEED_SERVER(soundserver::WhyNoAlsaThroughServer());
     PointAlsaAt(soundserver::Address());
     ASSERT_TRUE(soundserver::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));
     ASSERT_TRUE(soundserver::PactlOk("set-sink-mute @DEFAULT_SINK@ 0"));

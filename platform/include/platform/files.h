@@ -13,4 +13,9 @@ namespace platform {
 // link, the file it points to is replaced and the link stays.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// Removes the temporary files that writes of `path` interrupted part-way (the process killed,
+// the machine off) left beside it; a finished or failed write leaves none. Call it only while
+// no other process may be writing `path`. Returns how many it removed.
+int RemoveInterruptedWrites(const std::filesystem::path& path);
+
 }  // namespace platform

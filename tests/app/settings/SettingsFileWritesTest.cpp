@@ -3,6 +3,7 @@
 // atomic.
 
 #include "SettingsFolder.h"
+#include "settings/SettingsDocument.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -109,6 +110,24 @@ TEST_F(SettingsFileWrites, AFailedWriteLeavesThePreviousFileWhole) {
 }  // namespace
 
 namespace {
+
+TEST_F(SettingsFileWrites, TheInstanceRemovesWhatInterruptedWritesLeftAndNothingElse) {
+  WriteFile(R"(<profilecfg><profile name="Talk"/></profilecfg>)");
+  // What a write killed between creating its temporary file and renaming it leaves, beside
+  // names that only look alike and files of the user's.
+  const std::vector<std::string> interrupted = {"global.xml.a1B2c3", "global.xml.ZZZZZZ"};
+  const std::vector<std::string> kept = {"global.xml.unreadable-20240101-120000", "global.xml.bak", "global.xml.a1B2c",
+                                         "global.xml.a1B2c3d", "global.xml.a1B-c3", "notes.txt.a1B2c3"};
+  for (const auto& name : interrupted) std::ofstream(Folder() / name) << "<profilecfg><prof";
+  for (const auto& name : kept) std::ofstream(Folder() / name) << "mine";
+
+  EXPECT_EQ(RemoveInterruptedSettingsWrites(), 2);
+  std::vector<std::filesystem::path> expected = {"global.xml"};
+  expected.insert(expected.end(), kept.begin(), kept.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FilesIn(Folder()), expected);
+  EXPECT_EQ(ReadFile(), R"(<profilecfg><profile name="Talk"/></profilecfg>)");
+}
 
 TEST_F(SettingsFileWrites, ASettingsFileThatIsALinkStaysALink) {
   // The settings kept in a synced folder, linked into place.

@@ -1,6 +1,7 @@
 // The raw input of every mouse reaches every listener: XTest's pointer on the test X server
 // moves and clicks, and the listeners see motion, buttons and the wheel in that order.
 
+#include "ServerRequired.h"
 #include <gtest/gtest.h>
 // After gtest: Xlib's macros (None, Bool) clash with its names.
 #include <X11/Xlib.h>
@@ -19,7 +20,7 @@ using namespace std::chrono_literals;
 class PointerInputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    VELTRIO_NEED_SERVER(std::getenv("DISPLAY") ? "" : "no X display (DISPLAY)");
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
     for (auto& listener : listeners) {

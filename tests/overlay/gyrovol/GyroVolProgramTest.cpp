@@ -1,6 +1,7 @@
 // The VtaGyroVol program as veltrio starts it: under the test run's X server, with or without
 // a volume to control.
 
+#include "ServerRequired.h"
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -124,7 +125,7 @@ TEST_F(GyroVolProgram, WithoutAVolumeToControlItEndsAtOnceWithZero) {
 }
 
 TEST_F(GyroVolProgram, WithAVolumeItShowsItsFrameAndRunsUntilEnded) {
-  if (const std::string why = soundserver::WhyNoServer(); !why.empty()) GTEST_SKIP() << why;
+  VELTRIO_NEED_SERVER(soundserver::WhyNoServer());
   Home home;
   const pid_t pid = Start(home.environment());
   bool shown = false;

@@ -4,6 +4,7 @@
 // twice: with the endpoint method, and (GYROVOL_TEST_MIXER) with the mixer method, ALSA's pulse
 // plugin reaching the server that the endpoint cannot.
 
+#include "ServerRequired.h"
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -94,10 +95,10 @@ class GyroVolumeFrameTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(StartXServer()) << XServer().Error();
 #ifdef GYROVOL_TEST_MIXER
-    if (const std::string why = soundserver::WhyNoAlsaThroughServer(); !why.empty()) GTEST_SKIP() << why;
+    VELTRIO_NEED_SERVER(soundserver::WhyNoAlsaThroughServer());
     ASSERT_FALSE(VolumeControl().usesEndpoint());
 #else
-    if (const std::string why = soundserver::WhyNoServer(); !why.empty()) GTEST_SKIP() << why;
+    VELTRIO_NEED_SERVER(soundserver::WhyNoServer());
 #endif
     App();
     ASSERT_TRUE(soundserver::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));

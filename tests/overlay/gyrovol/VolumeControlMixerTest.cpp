@@ -1,6 +1,7 @@
 // The air volume's VolumeControl with the mixer method: no server answers the endpoint, ALSA's
 // default mixer reaches the private server through the pulse plugin.
 
+#include "ServerRequired.h"
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,7 +17,7 @@ class GyroVolumeMixer : public ::testing::Test {
   static void SetUpTestSuite() { soundserver::UseAlsaThrough(soundserver::Address()); }
 
   void SetUp() override {
-    if (const std::string why = soundserver::WhyNoAlsaThroughServer(); !why.empty()) GTEST_SKIP() << why;
+    VELTRIO_NEED_SERVER(soundserver::WhyNoAlsaThroughServer());
     ASSERT_TRUE(soundserver::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));
     volume = std::make_unique<VolumeControl>();
     ASSERT_FALSE(volume->usesEndpoint());

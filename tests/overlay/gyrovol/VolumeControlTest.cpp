@@ -1,5 +1,6 @@
 // The air volume's VolumeControl with the endpoint method: the private sound server answers.
 
+#include "ServerRequired.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,7 +17,7 @@ namespace {
 class GyroVolumeEndpoint : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (const std::string why = soundserver::WhyNoServer(); !why.empty()) GTEST_SKIP() << why;
+    VELTRIO_NEED_SERVER(soundserver::WhyNoServer());
     ASSERT_TRUE(soundserver::PactlOk("set-sink-volume @DEFAULT_SINK@ 50%"));
     ASSERT_TRUE(soundserver::PactlOk("set-sink-mute @DEFAULT_SINK@ 0"));
     ASSERT_TRUE(volume.usesEndpoint());

@@ -115,6 +115,8 @@ struct Node {
   int listenFd = -1;
   bool evdev = false;
   bool recordsOutput = false;  // the vendor interface: its writes are the received reports
+  bool acceptsNothing = false;  // never accepts; `filler` keeps its backlog full
+  int filler = -1;
   std::vector<int> clients;
   std::function<Report(std::uint8_t id)> inputReport;  // answers get-input requests
 };
@@ -158,6 +160,8 @@ struct RemoteSim::Impl {
   int nextUsb = 1;
   std::set<int> hidrawInUse, eventInUse;
   bool linked = true;
+  bool paused = false;
+  bool acceptNothing = false;
   std::uint8_t model = 1;
   std::uint8_t keys = 0;  // bits 4..7 of byte 3
 
@@ -233,7 +237,14 @@ struct RemoteSim::Impl {
     if (node->listenFd < 0) Fail("socket");
     ::unlink(temporary.c_str());
     if (::bind(node->listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) Fail("bind " + temporary);
-    if (::listen(node->listenFd, 16) != 0) Fail("listen");
+    node->acceptsNothing = acceptNothing;
+    // A backlog of 0 still queues one connection: the filler's, which is never accepted.
+    if (::listen(node->listenFd, node->acceptsNothing ? 0 : 16) != 0) Fail("listen");
+    if (node->acceptsNothing) {
+      node->filler = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+      if (node->filler < 0 || ::connect(node->filler, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        Fail("connect " + temporary);
+    }
     return node;
   }
 
@@ -342,6 +353,8 @@ struct RemoteSim::Impl {
       // the descriptor, and meanwhile the host could still write to a device that is gone.
       for (int fd : node->clients) ::shutdown(fd, SHUT_RDWR), ::close(fd);
       node->clients.clear();
+      if (node->filler >= 0) ::close(node->filler);
+      node->filler = -1;
       ::close(node->listenFd);
       node->listenFd = -1;
     }
@@ -355,6 +368,7 @@ struct RemoteSim::Impl {
   // --- traffic -----------------------------------------------------------------------------
 
   static void AcceptPending(Node& node) {
+    if (node.acceptsNothing) return;
     for (;;) {
       const int fd = ::accept4(node.listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
       if (fd < 0) return;
@@ -444,6 +458,7 @@ struct RemoteSim::Impl {
         if (stopping) return;
         for (const auto& [handle, device] : devices)
           for (const auto& node : device.nodes) {
+            if (paused || node->acceptsNothing) continue;
             fds.push_back({node->listenFd, POLLIN, 0});
             for (int fd : node->clients) fds.push_back({fd, POLLIN, 0});
           }
@@ -458,7 +473,7 @@ struct RemoteSim::Impl {
       {
         std::lock_guard lock(mutex);
         if (stopping) return;
-        for (std::size_t i = 1; i < fds.size(); ++i) {
+        for (std::size_t i = 1; i < fds.size() && !paused; ++i) {
           if (!fds[i].revents) continue;
           Serve(fds[i].fd, &newReports);
         }
@@ -515,9 +530,9 @@ struct RemoteSim::Impl {
 
 namespace {
 
-DeviceShape RemoteShape() {
+DeviceShape RemoteShape(std::vector<std::uint8_t> vendorDescriptor = VendorInterfaceDescriptor()) {
   return {kVendorId, kProductId, 0x0102, "Presenter Receiver",
-          {{MouseInterfaceDescriptor(), true}, {VendorInterfaceDescriptor(), false}}};
+          {{MouseInterfaceDescriptor(), true}, {std::move(vendorDescriptor), false}}};
 }
 
 DeviceShape ExtraShape(ExtraDevice device) {
@@ -564,6 +579,28 @@ void RemoteSim::Plug() {
     impl_->Plug(RemoteShape(), true);
   }
   impl_->Wake();
+}
+
+void RemoteSim::PlugWithVendorDescriptor(const std::vector<std::uint8_t>& descriptor) {
+  {
+    std::lock_guard lock(impl_->mutex);
+    if (impl_->devices.count(0)) return;
+    impl_->Plug(RemoteShape(descriptor), true);
+  }
+  impl_->Wake();
+}
+
+void RemoteSim::SetPaused(bool paused) {
+  {
+    std::lock_guard lock(impl_->mutex);
+    impl_->paused = paused;
+  }
+  impl_->Wake();
+}
+
+void RemoteSim::SetNodesAcceptNothing(bool acceptNothing) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->acceptNothing = acceptNothing;
 }
 
 void RemoteSim::Unplug() {

@@ -82,6 +82,17 @@ class RemoteSim {
   void Plug();
   void Unplug();
   bool IsPlugged() const;
+  // Plugs the receiver with `descriptor` in place of its vendor interface's report descriptor
+  // (a malformed one, say); the nodes are served as usual.
+  void PlugWithVendorDescriptor(const std::vector<std::uint8_t>& descriptor);
+
+  // A stalled remote: while paused the simulator neither accepts connections nor reads what the
+  // host writes (its writes queue up in the sockets), as a device that stopped answering; on
+  // resuming it reads what queued and goes on.
+  void SetPaused(bool paused);
+  // Nodes plugged while this is set accept no connection at all: their backlog is full from the
+  // start, so an open waits (or, non-blocking, fails) until the device goes.
+  void SetNodesAcceptNothing(bool acceptNothing);
 
   // Interface paths as the HID backend names them; empty while unplugged.
   std::string VendorPath() const;        // ROOT/dev/hidrawN#col01
