@@ -105,14 +105,14 @@ std::string Figures(const char* when, const ProcessFigures& f) {
 }
 
 // Watches that the GUI thread answers through a span: every 250 ms a request on the instance
-// socket, which the window's event loop answers. The slowest answer, or nullopt on a hang (no
+// channel, which the window's event loop answers. The slowest answer, or nullopt on a hang (no
 // answer within the request's 10 s).
 std::optional<double> ResponsiveFor(Session& session, std::chrono::seconds span) {
   double slowest = 0;
   const auto end = e2e::Clock::now() + span;
   while (e2e::Clock::now() < end) {
     const auto asked = e2e::Clock::now();
-    if (e2e::AskInstance(session.Socket(), 0) != 0) return std::nullopt;
+    if (e2e::AskInstance(session.Channel(), 0) != 0) return std::nullopt;
     slowest = std::max(slowest, std::chrono::duration<double>(e2e::Clock::now() - asked).count());
     std::this_thread::sleep_for(250ms);
   }

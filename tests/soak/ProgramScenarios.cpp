@@ -155,7 +155,7 @@ Result SecondInstance(const Context& context) {
         return fail(what + "left in the runtime folder: " + RuntimeLeftovers(session, &lockFileStays).front());
     }
   }
-  result.figures = lockFileStays ? "socket gone after every end; the lock file stays behind, unlocked (it does not "
+  result.figures = lockFileStays ? "nothing else left after every end; the lock file stays behind, unlocked (it does not "
                                    "stop the next start)"
                                  : "runtime folder empty after every end";
   return result;

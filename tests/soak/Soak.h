@@ -72,7 +72,9 @@ class Session {
   fs::path Runtime() const { return Scratch() / "runtime"; }
   fs::path Config() const { return Scratch() / "config"; }
   fs::path SettingsFile() const { return Config() / "Veltrio" / "global.xml"; }
-  fs::path Socket() const;
+  // The instance channel of the veltrio this session started that listens on one ("@..."),
+  // empty while none does.
+  std::string Channel() const;
   fs::path Log() const { return Scratch() / "veltrio.log"; }
   fs::path EmptyDeviceRoot() const { return Scratch() / "no-devices"; }
   fs::path Program() const { return m_context.prefix / "bin" / "veltrio"; }
@@ -80,7 +82,7 @@ class Session {
   e2e::Child::Options VeltrioOptions(const std::vector<std::string>& args, const fs::path& deviceRoot) const;
   std::unique_ptr<e2e::Child> StartVeltrio(const std::vector<std::string>& args, const fs::path& deviceRoot,
                                            std::string* error);
-  // True once the instance answers on its socket (its event loop runs).
+  // True once the instance answers on its channel (its event loop runs).
   bool Answers(std::chrono::milliseconds timeout = std::chrono::seconds(30));
   // Copies the program's log next to the run's logs, for a scenario that failed.
   void KeepLog(const std::string& name) const;
@@ -89,6 +91,7 @@ class Session {
   const Context& m_context;
   e2e::ScratchFolder m_scratch;
   e2e::Desktop m_desktop;
+  std::vector<pid_t> m_started;  // every veltrio started, oldest first
 };
 
 }  // namespace soak

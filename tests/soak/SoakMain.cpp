@@ -68,7 +68,11 @@ bool Session::Start(std::string* error) {
   return m_desktop.Start(Scratch(), error);
 }
 
-fs::path Session::Socket() const { return Runtime() / (std::string(e2e::kInstanceName) + ".sock"); }
+std::string Session::Channel() const {
+  for (pid_t pid : m_started)
+    if (std::string channel = e2e::InstanceChannelOf(pid); !channel.empty()) return channel;
+  return {};
+}
 
 e2e::Child::Options Session::VeltrioOptions(const std::vector<std::string>& args, const fs::path& deviceRoot) const {
   e2e::Child::Options options;
@@ -93,11 +97,13 @@ e2e::Child::Options Session::VeltrioOptions(const std::vector<std::string>& args
 
 std::unique_ptr<e2e::Child> Session::StartVeltrio(const std::vector<std::string>& args, const fs::path& deviceRoot,
                                                   std::string* error) {
-  return e2e::Child::Start(VeltrioOptions(args, deviceRoot), error);
+  std::unique_ptr<e2e::Child> child = e2e::Child::Start(VeltrioOptions(args, deviceRoot), error);
+  if (child) m_started.push_back(child->Pid());
+  return child;
 }
 
 bool Session::Answers(std::chrono::milliseconds timeout) {
-  return e2e::WaitUntil([&] { return e2e::AskInstance(Socket(), 0) == 0; }, timeout);
+  return e2e::WaitUntil([&] { return e2e::AskInstance(Channel(), 0) == 0; }, timeout);
 }
 
 void Session::KeepLog(const std::string& name) const {
