@@ -6,8 +6,11 @@
 //
 // Linux: flock on $XDG_RUNTIME_DIR/<name>.lock (a private per-user folder under /tmp when the
 // variable is unset) and a Unix stream socket <name>.sock beside it; one request per connection:
-// the message number out, the result back, 32-bit each. Windows: a named mutex, a window
-// property and SendMessage.
+// the message number out, the result back, 32-bit each. Windows: a named mutex in the session's
+// namespace, a hidden top-level window carrying the property <name> (value 1), and SendMessage to
+// the first top-level window that carries it; the window belongs to the thread that opened the
+// channel, which answers while it takes its messages (Descriptor is -1: wait with
+// MsgWaitForMultipleObjects, or let the GUI thread's message loop call AnswerOne).
 // Thread: the channel is driven from the GUI thread: it hands out a descriptor to watch and
 // answers one request per call. Failure: a lock or channel that cannot be set up is logged and
 // counts as "no other instance", so the program still starts.
