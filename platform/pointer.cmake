@@ -6,5 +6,7 @@ target_link_libraries(platform_pointer PUBLIC Veltrio::platform_base PRIVATE Thr
 if(VELTRIO_OS STREQUAL "linux")
   pkg_check_modules(X11_XI REQUIRED IMPORTED_TARGET x11 xi)
   target_link_libraries(platform_pointer PRIVATE PkgConfig::X11_XI)
+else()
+  target_link_libraries(platform_pointer PRIVATE user32)
 endif()
 add_library(Veltrio::platform_pointer ALIAS platform_pointer)

@@ -13,5 +13,7 @@ if(VELTRIO_OS STREQUAL "linux")
     linux/volume_alsa_linux.cpp
   )
   target_link_libraries(platform_volume PRIVATE PkgConfig::PULSE PkgConfig::ALSA)
+else()
+  target_link_libraries(platform_volume PRIVATE ole32 winmm)
 endif()
 add_library(Veltrio::platform_volume ALIAS platform_volume)

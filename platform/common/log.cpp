@@ -7,6 +7,10 @@
 #include <mutex>
 #include <type_traits>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace platform {
 namespace {
 
@@ -33,8 +37,13 @@ void Log(LogLevel level, const char* category, std::string_view message) {
 std::string_view ErrorText(int error) {
   thread_local char buffer[256];
 #if defined(_WIN32)
-  strerror_s(buffer, sizeof buffer, error);
-  return buffer;
+  // Windows error numbers (GetLastError), in the system's words without the closing line break.
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                static_cast<DWORD>(error), 0, buffer, sizeof buffer, nullptr);
+  while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r' || buffer[length - 1] == ' '))
+    --length;
+  if (length == 0) length = static_cast<DWORD>(std::snprintf(buffer, sizeof buffer, "error %d", error));
+  return std::string_view(buffer, length);
 #else
   // GNU strerror_r may return a static string instead of filling the buffer.
   auto pick = [](auto result, char* own) -> const char* {

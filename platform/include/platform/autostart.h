@@ -3,7 +3,8 @@
 //
 // Linux: the autostart entry $XDG_CONFIG_HOME/autostart/veltrio.desktop (default ~/.config) with
 // Exec=<executable> -boot; disabled means Hidden=true with the entry kept. Windows: the
-// machine-wide Run value "Veltrio" (empty when disabled).
+// per-user Run value "Veltrio" under HKEY_CURRENT_USER, "<executable in quotes>" -boot, removed
+// when disabled (an empty value, as older versions left it, counts as disabled).
 // Thread: any. Failure: SetLaunchAtStart returns false and leaves the previous state.
 
 #include <filesystem>

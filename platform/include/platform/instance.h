@@ -8,8 +8,11 @@
 // variable is unset) and an abstract Unix stream socket named after the user and that lock's
 // path, so that it works however long the folder's path is; each side checks that the other is
 // the same user (SO_PEERCRED) and refuses anyone else. One request per connection: the message
-// number out, the result back, 32-bit each. Windows: a named mutex, a window property and
-// SendMessage.
+// number out, the result back, 32-bit each. Windows: a named mutex in the session's namespace,
+// a hidden top-level window carrying the property <name> (value 1), and SendMessage to the first
+// top-level window that carries it; the window belongs to the thread that opened the channel,
+// which answers while it takes its messages (Descriptor is -1: wait with
+// MsgWaitForMultipleObjects, or let the GUI thread's message loop call AnswerOne).
 // Thread: the channel is driven from the GUI thread: it hands out a descriptor to watch and
 // answers one request per call. Failure: a lock or channel that cannot be set up is logged and
 // counts as "no other instance", so the program still starts.

@@ -6,7 +6,9 @@
 // argument vector (never through a shell), in a session of its own, with stdin from /dev/null;
 // each child is collected by a small thread that waits for that child alone, so no zombie is
 // left and no other child of the process (QProcess, tests) is touched. The Windows backend uses
-// ShellExecute(Ex)W and taskkill.exe.
+// ShellExecute(Ex)W (programs shown normally, arguments
+// quoted for CommandLineToArgvW), process enumeration (EnumProcesses, the main module's name or
+// path) and a forced, waited-for taskkill.exe by process id.
 //
 // Thread: any; the calls keep no state but the collecting threads.
 // Failure: false (or 0), with the operation and the OS's reason logged under "veltrio.programs".
