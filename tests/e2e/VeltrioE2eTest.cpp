@@ -257,6 +257,53 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, SecondStart,
                          testing::Values(StartCase{"NoArguments", {}, true}, StartCase{"Boot", {"-boot"}, true}),
                          [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
 
+// --help and --version print, exit 0 and touch neither the settings nor a running instance;
+// the command lines above that start or end Veltrio stay as they are.
+struct InformationCase {
+  const char* name;
+  const char* argument;
+  const char* expected;  // a line the output holds
+};
+
+class Information : public VeltrioE2e, public testing::WithParamInterface<InformationCase> {
+ protected:
+  std::string Output() const { return ReadFile(m_scratch.Path() / "information.out"); }
+
+  std::optional<int> RunForOutput() {
+    Child::Options options = VeltrioOptions({GetParam().argument});
+    options.output = m_scratch.Path() / "information.out";
+    fs::remove(options.output);
+    std::string error;
+    auto child = Child::Start(options, &error);
+    EXPECT_TRUE(child) << error;
+    return child ? child->Wait(20s) : std::nullopt;
+  }
+};
+
+TEST_P(Information, PrintsAndLeavesWithoutTouchingSettingsOrTheRunningInstance) {
+  EXPECT_EQ(RunForOutput(), 0);
+  EXPECT_NE(Output().find(GetParam().expected), std::string::npos) << Output();
+  EXPECT_TRUE(fs::is_empty(Runtime())) << "no lock, no socket";
+  EXPECT_FALSE(fs::exists(SettingsFile())) << "no settings file is written";
+
+  Child* running = StartVeltrio({"-boot"});
+  ASSERT_TRUE(running);
+  ASSERT_TRUE(WaitForTrayIcon(*running));
+  EXPECT_EQ(RunForOutput(), 0);
+  EXPECT_NE(Output().find(GetParam().expected), std::string::npos) << Output();
+  // The running instance was not asked to show itself: its loop answers, its window stays hidden.
+  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+  m_desktop.Sync();
+  EXPECT_FALSE(MainWindowShown(*running));
+  EXPECT_TRUE(running->Running());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, Information,
+    testing::Values(InformationCase{"Help", "--help", "Usage: veltrio [-boot | -x]"},
+                    InformationCase{"Version", "--version", "veltrio " VELTRIO_VERSION "\n"}),
+    [](const testing::TestParamInfo<InformationCase>& info) { return std::string(info.param.name); });
+
 TEST_F(VeltrioE2e, QuitRequestEndsTheRunningInstanceAndLeavesNothing) {
   Child* veltrio = StartVeltrio();
   ASSERT_TRUE(veltrio);
