@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -22,8 +23,14 @@ using namespace e2e;
 using testsupport::RecordedKey;
 using testsupport::XKeyRecorder;
 
-const fs::path kPrefix = VELTRIO_E2E_PREFIX;
-const fs::path kOverlayPrefix = VELTRIO_E2E_OVERLAY_PREFIX;
+// The installations under test: the build's own (the install fixtures make them), or the ones
+// the environment names, such as an installed package's (scripts/package-check).
+fs::path PrefixFromEnvironment(const char* variable, const char* built) {
+  const char* value = std::getenv(variable);
+  return value && *value ? fs::path(value) : fs::path(built);
+}
+const fs::path kPrefix = PrefixFromEnvironment("VELTRIO_E2E_PREFIX", VELTRIO_E2E_PREFIX);
+const fs::path kOverlayPrefix = PrefixFromEnvironment("VELTRIO_E2E_OVERLAY_PREFIX", VELTRIO_E2E_OVERLAY_PREFIX);
 const fs::path kRemoteSim = REMOTE_SIM_PATH;
 const fs::path kStubProgram = STUB_PROGRAM_PATH;
 constexpr const char* kInstanceName = "Zmgenex-Hkbhi{M49H36ND-72UK-799G-9739-80020Q8R8E3B}";
@@ -865,15 +872,34 @@ class RealOverlays : public VeltrioE2e {
 };
 
 TEST_F(RealOverlays, InstallationLaysTheProgramsOutSideBySide) {
-  for (const char* file : {"bin/veltrio", "bin/VtaPointer", "bin/VtaGyroVol", "lib/libdevbridge.so",
-                           "share/veltrio/veltrio.rcc", "lib/udev/rules.d/70-veltrio.rules",
-                           "share/applications/veltrio.desktop", "share/icons/hicolor/48x48/apps/veltrio.png",
+  for (const char* file : {"bin/veltrio", "bin/VtaPointer", "bin/VtaGyroVol", "share/veltrio/veltrio.rcc",
+                           "lib/udev/rules.d/70-veltrio.rules", "share/applications/veltrio.desktop",
+                           "share/metainfo/org.veltrio.Veltrio.metainfo.xml",
+                           "share/icons/hicolor/48x48/apps/veltrio.png",
                            "share/icons/hicolor/scalable/apps/veltrio.svg"}) {
     EXPECT_TRUE(fs::exists(Prefix() / file)) << file;
+  }
+  for (const char* page : {"veltrio.1", "VtaPointer.1", "VtaGyroVol.1"}) {
+    const fs::path man = Prefix() / "share/man/man1" / page;
+    EXPECT_TRUE(fs::exists(man) || fs::exists(man.string() + ".gz")) << man << " (a package compresses it)";
   }
   for (const char* program : {"bin/veltrio", "bin/VtaPointer", "bin/VtaGyroVol"}) {
     EXPECT_EQ(::access((Prefix() / program).c_str(), X_OK), 0) << program << " is executable";
   }
+  // devbridge is private: in a folder of its own under the library folder (lib/ or, in the
+  // package, lib/<multiarch>/), with no development link beside it.
+  std::vector<fs::path> folders = {Prefix() / "lib" / "veltrio"};
+  for (const auto& entry : fs::directory_iterator(Prefix() / "lib")) folders.push_back(entry.path() / "veltrio");
+  std::vector<std::string> libraries;
+  for (const fs::path& folder : folders) {
+    if (!fs::is_directory(folder)) continue;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (entry.path().filename().string().starts_with("libdevbridge.so")) libraries.push_back(entry.path().filename());
+    }
+  }
+  std::sort(libraries.begin(), libraries.end());
+  EXPECT_EQ(libraries, (std::vector<std::string>{"libdevbridge.so.1", "libdevbridge.so." VELTRIO_VERSION}))
+      << "the library and its SONAME link, and no development link";
 }
 
 TEST_F(RealOverlays, LaserPointerFollowsThePointerUntilTheSecondPress) {
