@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <map>
+#include <optional>
 
 namespace {
 
@@ -32,6 +34,7 @@ fs::path PrefixFromEnvironment(const char* variable, const char* built) {
 const fs::path kPrefix = PrefixFromEnvironment("VELTRIO_E2E_PREFIX", VELTRIO_E2E_PREFIX);
 const fs::path kOverlayPrefix = PrefixFromEnvironment("VELTRIO_E2E_OVERLAY_PREFIX", VELTRIO_E2E_OVERLAY_PREFIX);
 const fs::path kRemoteSim = REMOTE_SIM_PATH;
+const fs::path kSniWatcher = SNI_WATCHER_PATH;
 const fs::path kStubProgram = STUB_PROGRAM_PATH;
 constexpr const char* kInstanceName = "Zmgenex-Hkbhi{M49H36ND-72UK-799G-9739-80020Q8R8E3B}";
 
@@ -127,6 +130,7 @@ class VeltrioE2e : public testing::Test {
         // The pictures folder is the test's.
         {"HOME", (m_scratch.Path() / "home").string()},
     };
+    for (const auto& [name, value] : m_environment) options.env[name] = value;
     options.output = Log();
     return options;
   }
@@ -210,6 +214,7 @@ class VeltrioE2e : public testing::Test {
   Desktop m_desktop;
   std::unique_ptr<RemoteProcess> m_remote;
   std::vector<std::unique_ptr<Child>> m_veltrios;
+  std::map<std::string, std::optional<std::string>> m_environment;  // over the one above, for every start
 };
 
 // --- start-up and the single instance ------------------------------------------------------
@@ -746,6 +751,91 @@ TEST_F(VeltrioE2e, LeftClickOnTheTrayIconTogglesTheWindow) {
   EXPECT_TRUE(WaitUntil([&] { return !MainWindowShown(*veltrio); }));
   ASSERT_TRUE(m_desktop.ClickIn(icon, left, middle));
   EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
+}
+
+// A desktop whose tray speaks StatusNotifierItem: a session bus of the test's own with a
+// watcher on it, which Qt's tray icon registers with instead of docking into the XEmbed tray.
+class StatusNotifierTray : public VeltrioE2e {
+ protected:
+  void SetUp() override {
+    VeltrioE2e::SetUp();
+    if (HasFatalFailure()) return;
+    const fs::path socket = m_scratch.Path() / "bus";
+    m_busAddress = "unix:path=" + socket.string();
+    Child::Options bus;
+    bus.argv = {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + m_busAddress};
+    bus.output = m_scratch.Path() / "dbus.log";
+    std::string error;
+    m_bus = Child::Start(bus, &error);
+    ASSERT_TRUE(m_bus) << error;
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(socket); })) << ReadFile(bus.output);
+    ASSERT_TRUE(StartWatcher());
+    m_environment["DBUS_SESSION_BUS_ADDRESS"] = m_busAddress;
+  }
+
+  void TearDown() override {
+    VeltrioE2e::TearDown();
+    if (m_watcher) m_watcher->Kill();
+    if (m_bus) m_bus->Kill();
+  }
+
+  fs::path WatcherLog() const { return m_scratch.Path() / ("watcher" + std::to_string(m_watchers) + ".log"); }
+
+  // A new watcher, as when the desktop's tray restarts; true once it owns its name.
+  bool StartWatcher() {
+    if (m_watcher) m_watcher->Kill();
+    ++m_watchers;
+    Child::Options watcher;
+    watcher.argv = {kSniWatcher.string()};
+    watcher.env = {{"DBUS_SESSION_BUS_ADDRESS", m_busAddress}};
+    watcher.pipeStdin = true;
+    watcher.output = WatcherLog();
+    std::string error;
+    m_watcher = Child::Start(watcher, &error);
+    EXPECT_TRUE(m_watcher) << error;
+    return m_watcher && WaitUntil([&] { return ReadFile(WatcherLog()).find("watching\n") != std::string::npos; });
+  }
+
+  bool WaitForRegisteredItem() {
+    return WaitUntil([&] { return ReadFile(WatcherLog()).find("registered ") != std::string::npos; }, 20s);
+  }
+
+  std::string m_busAddress;
+  std::unique_ptr<Child> m_bus, m_watcher;
+  int m_watchers = 0;
+};
+
+TEST_F(StatusNotifierTray, TheIconRegistersALeftClickTogglesTheWindowAndExitEnds) {
+  Child* veltrio = StartVeltrio({"-boot"});
+  ASSERT_TRUE(veltrio);
+  ASSERT_TRUE(WaitForRegisteredItem()) << ReadFile(WatcherLog()) << ReadFile(Log());
+  ASSERT_EQ(AskInstance(Socket(), kNoRequest), 0);
+  EXPECT_EQ(m_desktop.EmbeddedTrayIcon(veltrio->Pid()), 0u) << "one icon, on the StatusNotifierItem tray only";
+
+  ASSERT_TRUE(m_watcher->Write("activate\n"));
+  EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
+  ASSERT_TRUE(m_watcher->Write("activate\n"));
+  EXPECT_TRUE(WaitUntil([&] { return !MainWindowShown(*veltrio); }));
+
+  ASSERT_TRUE(m_watcher->Write("context\n"));
+  unsigned long menu = 0;
+  ASSERT_TRUE(WaitUntil([&] { return (menu = m_desktop.ShownPopup(veltrio->Pid())) != 0; })) << "the tray menu opens";
+  const Rect item = m_desktop.Geometry(menu);  // its one item, "Exit", fills it
+  m_desktop.Click(item.CenterX(), item.CenterY());
+  EXPECT_EQ(veltrio->Wait(20s), 0);
+  EXPECT_FALSE(fs::exists(Socket()));
+}
+
+TEST_F(StatusNotifierTray, TheIconComesBackWhenTheTrayRestarts) {
+  Child* veltrio = StartVeltrio({"-boot"});
+  ASSERT_TRUE(veltrio);
+  ASSERT_TRUE(WaitForRegisteredItem()) << ReadFile(WatcherLog());
+
+  ASSERT_TRUE(StartWatcher());
+  ASSERT_TRUE(WaitForRegisteredItem()) << "the icon registers with the new watcher";
+  ASSERT_TRUE(m_watcher->Write("activate\n"));
+  EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
+  EXPECT_TRUE(veltrio->Running());
 }
 
 TEST_F(VeltrioE2e, ExitFromTheTrayMenuEndsTheProgramAndBothOverlays) {
