@@ -838,6 +838,68 @@ TEST_F(StatusNotifierTray, TheIconComesBackWhenTheTrayRestarts) {
   EXPECT_TRUE(veltrio->Running());
 }
 
+// Veltrio as a native Wayland client: a headless Weston of the test's own, no X server in the
+// program's environment. Weston's screenshooter (enabled by --debug) pictures the output.
+// The last screenshot stays in the working folder (the build's tests/e2e under CTest).
+const fs::path kWaylandScreenshot = "wayland-screenshot.png";
+
+TEST_F(VeltrioE2e, OnWaylandTheMainWindowShowsAsANativeClient) {
+  const fs::path runtime = m_scratch.Path() / "wayland";
+  fs::create_directories(runtime);
+  ::chmod(runtime.c_str(), 0700);
+  const std::map<std::string, std::optional<std::string>> session = {
+      {"XDG_RUNTIME_DIR", runtime.string()}, {"WAYLAND_DISPLAY", "veltrio-test"}, {"DISPLAY", std::nullopt}};
+  Child::Options weston;
+  weston.argv = {"weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "--socket=veltrio-test",
+                 "--width=1024", "--height=768", "--idle-time=0", "--no-config"};
+  weston.env = session;
+  weston.output = m_scratch.Path() / "weston.log";
+  std::string error;
+  std::unique_ptr<Child> compositor = Child::Start(weston, &error);
+  ASSERT_TRUE(compositor) << error;
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(runtime / "veltrio-test"); })) << ReadFile(weston.output);
+
+  m_environment = session;
+  m_environment["QT_QPA_PLATFORM"] = "wayland";
+  Child* veltrio = StartVeltrio();
+  ASSERT_TRUE(veltrio);
+
+  // The window is up once a screenshot holds its blue: the checked page's bar and the Settings
+  // page's button (the desktop around it is grey).
+  const fs::path shots = m_scratch.Path() / "shots";
+  fs::create_directories(shots);
+  auto blueInShot = [&] {
+    fs::remove_all(shots);
+    fs::create_directories(shots);
+    Child::Options shooter;
+    shooter.argv = {"weston-screenshooter"};
+    shooter.env = session;
+    shooter.folder = shots;
+    shooter.output = m_scratch.Path() / "screenshooter.log";
+    auto child = Child::Start(shooter, &error);
+    if (!child || child->Wait(20s) != 0) return 0;
+    for (const auto& entry : fs::directory_iterator(shots)) {
+      const QImage shot(QString::fromStdString(entry.path().string()));
+      int blue = 0;
+      for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+          const QColor c = shot.pixelColor(x, y);
+          blue += std::abs(c.red() - 0x3b) < 24 && std::abs(c.green() - 0x74) < 24 && std::abs(c.blue() - 0xf6) < 24;
+        }
+      }
+      fs::copy_file(entry.path(), kWaylandScreenshot, fs::copy_options::overwrite_existing);
+      return blue;
+    }
+    return 0;
+  };
+  int blue = 0;
+  EXPECT_TRUE(WaitUntil([&] { return (blue = blueInShot()) > 2000; }, 30s))
+      << "the main window's blue in the screenshot: " << blue << " pixels; " << ReadFile(Log());
+  std::cerr << "the last screenshot, to look at: " << fs::absolute(kWaylandScreenshot) << "\n";
+  EXPECT_TRUE(veltrio->Running());
+  EXPECT_EQ(ReadFile(Log()).find("could not connect to display"), std::string::npos) << ReadFile(Log());
+}
+
 TEST_F(VeltrioE2e, ExitFromTheTrayMenuEndsTheProgramAndBothOverlays) {
   // The real overlays are played by the stub program, installed under their names.
   const fs::path pointer = kPrefix / "bin" / "VtaPointer", volume = kPrefix / "bin" / "VtaGyroVol";
