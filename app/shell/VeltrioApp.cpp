@@ -50,7 +50,32 @@ void QtLogSink(platform::LogLevel level, const char* category, std::string_view 
 
 std::unique_ptr<platform::InstanceLock> g_instanceLock;  // held until the process ends
 
+constexpr const char* kHelpText =
+    "Usage: veltrio [-boot | -x]\n"
+    "Gives the presenter remote's keys and gestures their meaning; lives in the tray.\n"
+    "\n"
+    "  (nothing)   start, or show the window of the instance already running\n"
+    "  -boot       start with the tray icon only, as at logon\n"
+    "  -x          end the running instance and start nothing\n"
+    "  --help      print this help and exit\n"
+    "  --version   print the version and exit\n"
+    "\n"
+    "Any other command line is a normal start. Settings: $XDG_CONFIG_HOME/Veltrio/global.xml\n"
+    "(~/.config/Veltrio/global.xml by default).\n";
+
 }  // namespace
+
+bool PrintInformation(const std::string& commandLine) {
+  if (commandLine == "--help") {
+    std::fputs(kHelpText, stdout);
+  } else if (commandLine == "--version") {
+    std::printf("veltrio %s\n", VELTRIO_VERSION);
+  } else {
+    return false;
+  }
+  std::fflush(stdout);
+  return true;
+}
 
 StartOutcome isMYMutex(const std::string& commandLine) {
   if (commandLine == "-x") {
@@ -149,11 +174,14 @@ void CVeltrioApp::ExitProgram() {
 }
 
 int VeltrioMain(int argc, char** argv) {
-  // The settings and the current profile before anything else, in every process.
-  GlobalSettings();
-
   std::string commandLine;
   for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+  // Neither the settings nor the running instance are touched for these.
+  if (PrintInformation(commandLine)) return 0;
+
+  // The settings and the current profile before anything else, in every process that may run.
+  GlobalSettings();
+
   const StartOutcome outcome = isMYMutex(commandLine);
   if (outcome == kLeave) return 0;
   // This process is the instance now, the one writer of the settings file.

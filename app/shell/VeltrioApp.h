@@ -29,6 +29,10 @@ enum StartOutcome { kStartVisible = 0, kLeave = 1, kStartHidden = 2 };
 // asks it to show itself. Keeps the lock for the process's life when it returns 0 or 2.
 StartOutcome isMYMutex(const std::string& commandLine);
 
+// "--help" and "--version", compared whole like the others: prints the help or the version to
+// standard output and returns true. Any other command line returns false and prints nothing.
+bool PrintInformation(const std::string& commandLine);
+
 class CVeltrioApp {
  public:
   CVeltrioApp();

@@ -73,6 +73,7 @@ std::unique_ptr<Child> Child::Start(const Options& options, std::string* error) 
   const std::string output = options.output.empty() ? "/dev/null" : options.output.string();
   posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  if (!options.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, options.folder.c_str());
   // Its own process group, so that whatever it starts is not ended with the test's terminal.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);

@@ -42,6 +42,7 @@ class Child {
     std::map<std::string, std::optional<std::string>> env;  // set or, with nullopt, removed
     bool pipeStdin = false;
     fs::path output;  // stdout and stderr go here (appended); empty: /dev/null
+    fs::path folder;  // the working folder; empty: the caller's
   };
 
   static std::unique_ptr<Child> Start(const Options& options, std::string* error);

@@ -14,8 +14,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <map>
+#include <optional>
 
 namespace {
 
@@ -23,9 +26,16 @@ using namespace e2e;
 using testsupport::RecordedKey;
 using testsupport::XKeyRecorder;
 
-const fs::path kPrefix = VELTRIO_E2E_PREFIX;
-const fs::path kOverlayPrefix = VELTRIO_E2E_OVERLAY_PREFIX;
+// The installations under test: the build's own (the install fixtures make them), or the ones
+// the environment names, such as an installed package's (scripts/package-check).
+fs::path PrefixFromEnvironment(const char* variable, const char* built) {
+  const char* value = std::getenv(variable);
+  return value && *value ? fs::path(value) : fs::path(built);
+}
+const fs::path kPrefix = PrefixFromEnvironment("VELTRIO_E2E_PREFIX", VELTRIO_E2E_PREFIX);
+const fs::path kOverlayPrefix = PrefixFromEnvironment("VELTRIO_E2E_OVERLAY_PREFIX", VELTRIO_E2E_OVERLAY_PREFIX);
 const fs::path kRemoteSim = REMOTE_SIM_PATH;
+const fs::path kSniWatcher = SNI_WATCHER_PATH;
 const fs::path kStubProgram = STUB_PROGRAM_PATH;
 
 // A request number that the running instance answers with 0 and otherwise ignores.
@@ -128,6 +138,7 @@ class VeltrioE2e : public testing::Test {
         // The pictures folder is the test's.
         {"HOME", (m_scratch.Path() / "home").string()},
     };
+    for (const auto& [name, value] : m_environment) options.env[name] = value;
     options.output = Log();
     return options;
   }
@@ -212,6 +223,7 @@ class VeltrioE2e : public testing::Test {
   std::unique_ptr<RemoteProcess> m_remote;
   std::vector<std::unique_ptr<Child>> m_veltrios;
   std::string m_channel;
+  std::map<std::string, std::optional<std::string>> m_environment;  // over the one above, for every start
 };
 
 // --- start-up and the single instance ------------------------------------------------------
@@ -265,6 +277,53 @@ TEST_P(SecondStart, ShowsTheRunningWindowAndLeaves) {
 INSTANTIATE_TEST_SUITE_P(CommandLines, SecondStart,
                          testing::Values(StartCase{"NoArguments", {}, true}, StartCase{"Boot", {"-boot"}, true}),
                          [](const testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+
+// --help and --version print, exit 0 and touch neither the settings nor a running instance;
+// the command lines above that start or end Veltrio stay as they are.
+struct InformationCase {
+  const char* name;
+  const char* argument;
+  const char* expected;  // a line the output holds
+};
+
+class Information : public VeltrioE2e, public testing::WithParamInterface<InformationCase> {
+ protected:
+  std::string Output() const { return ReadFile(m_scratch.Path() / "information.out"); }
+
+  std::optional<int> RunForOutput() {
+    Child::Options options = VeltrioOptions({GetParam().argument});
+    options.output = m_scratch.Path() / "information.out";
+    fs::remove(options.output);
+    std::string error;
+    auto child = Child::Start(options, &error);
+    EXPECT_TRUE(child) << error;
+    return child ? child->Wait(20s) : std::nullopt;
+  }
+};
+
+TEST_P(Information, PrintsAndLeavesWithoutTouchingSettingsOrTheRunningInstance) {
+  EXPECT_EQ(RunForOutput(), 0);
+  EXPECT_NE(Output().find(GetParam().expected), std::string::npos) << Output();
+  EXPECT_TRUE(fs::is_empty(Runtime())) << "no lock, no socket";
+  EXPECT_FALSE(fs::exists(SettingsFile())) << "no settings file is written";
+
+  Child* running = StartVeltrio({"-boot"});
+  ASSERT_TRUE(running);
+  ASSERT_TRUE(WaitForTrayIcon(*running));
+  EXPECT_EQ(RunForOutput(), 0);
+  EXPECT_NE(Output().find(GetParam().expected), std::string::npos) << Output();
+  // The running instance was not asked to show itself: its loop answers, its window stays hidden.
+  ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);
+  m_desktop.Sync();
+  EXPECT_FALSE(MainWindowShown(*running));
+  EXPECT_TRUE(running->Running());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, Information,
+    testing::Values(InformationCase{"Help", "--help", "Usage: veltrio [-boot | -x]"},
+                    InformationCase{"Version", "--version", "veltrio " VELTRIO_VERSION "\n"}),
+    [](const testing::TestParamInfo<InformationCase>& info) { return std::string(info.param.name); });
 
 TEST_F(VeltrioE2e, QuitRequestEndsTheRunningInstanceAndLeavesNothing) {
   Child* veltrio = StartVeltrio();
@@ -703,6 +762,153 @@ TEST_F(VeltrioE2e, LeftClickOnTheTrayIconTogglesTheWindow) {
   EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
 }
 
+// A desktop whose tray speaks StatusNotifierItem: a session bus of the test's own with a
+// watcher on it, which Qt's tray icon registers with instead of docking into the XEmbed tray.
+class StatusNotifierTray : public VeltrioE2e {
+ protected:
+  void SetUp() override {
+    VeltrioE2e::SetUp();
+    if (HasFatalFailure()) return;
+    const fs::path socket = m_scratch.Path() / "bus";
+    m_busAddress = "unix:path=" + socket.string();
+    Child::Options bus;
+    bus.argv = {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + m_busAddress};
+    bus.output = m_scratch.Path() / "dbus.log";
+    std::string error;
+    m_bus = Child::Start(bus, &error);
+    ASSERT_TRUE(m_bus) << error;
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(socket); })) << ReadFile(bus.output);
+    ASSERT_TRUE(StartWatcher());
+    m_environment["DBUS_SESSION_BUS_ADDRESS"] = m_busAddress;
+  }
+
+  void TearDown() override {
+    VeltrioE2e::TearDown();
+    if (m_watcher) m_watcher->Kill();
+    if (m_bus) m_bus->Kill();
+  }
+
+  fs::path WatcherLog() const { return m_scratch.Path() / ("watcher" + std::to_string(m_watchers) + ".log"); }
+
+  // A new watcher, as when the desktop's tray restarts; true once it owns its name.
+  bool StartWatcher() {
+    if (m_watcher) m_watcher->Kill();
+    ++m_watchers;
+    Child::Options watcher;
+    watcher.argv = {kSniWatcher.string()};
+    watcher.env = {{"DBUS_SESSION_BUS_ADDRESS", m_busAddress}};
+    watcher.pipeStdin = true;
+    watcher.output = WatcherLog();
+    std::string error;
+    m_watcher = Child::Start(watcher, &error);
+    EXPECT_TRUE(m_watcher) << error;
+    return m_watcher && WaitUntil([&] { return ReadFile(WatcherLog()).find("watching\n") != std::string::npos; });
+  }
+
+  bool WaitForRegisteredItem() {
+    return WaitUntil([&] { return ReadFile(WatcherLog()).find("registered ") != std::string::npos; }, 20s);
+  }
+
+  std::string m_busAddress;
+  std::unique_ptr<Child> m_bus, m_watcher;
+  int m_watchers = 0;
+};
+
+TEST_F(StatusNotifierTray, TheIconRegistersALeftClickTogglesTheWindowAndExitEnds) {
+  Child* veltrio = StartVeltrio({"-boot"});
+  ASSERT_TRUE(veltrio);
+  ASSERT_TRUE(WaitForRegisteredItem()) << ReadFile(WatcherLog()) << ReadFile(Log());
+  ASSERT_EQ(AskInstance(Channel(), kNoRequest), 0);
+  EXPECT_EQ(m_desktop.EmbeddedTrayIcon(veltrio->Pid()), 0u) << "one icon, on the StatusNotifierItem tray only";
+
+  ASSERT_TRUE(m_watcher->Write("activate\n"));
+  EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
+  ASSERT_TRUE(m_watcher->Write("activate\n"));
+  EXPECT_TRUE(WaitUntil([&] { return !MainWindowShown(*veltrio); }));
+
+  ASSERT_TRUE(m_watcher->Write("context\n"));
+  unsigned long menu = 0;
+  ASSERT_TRUE(WaitUntil([&] { return (menu = m_desktop.ShownPopup(veltrio->Pid())) != 0; })) << "the tray menu opens";
+  const Rect item = m_desktop.Geometry(menu);  // its one item, "Exit", fills it
+  m_desktop.Click(item.CenterX(), item.CenterY());
+  EXPECT_EQ(veltrio->Wait(20s), 0);
+  EXPECT_EQ(UnixSocketEnds(Channel()), 0) << "its channel is gone";
+}
+
+TEST_F(StatusNotifierTray, TheIconComesBackWhenTheTrayRestarts) {
+  Child* veltrio = StartVeltrio({"-boot"});
+  ASSERT_TRUE(veltrio);
+  ASSERT_TRUE(WaitForRegisteredItem()) << ReadFile(WatcherLog());
+
+  ASSERT_TRUE(StartWatcher());
+  ASSERT_TRUE(WaitForRegisteredItem()) << "the icon registers with the new watcher";
+  ASSERT_TRUE(m_watcher->Write("activate\n"));
+  EXPECT_TRUE(WaitForShownMainWindow(*veltrio));
+  EXPECT_TRUE(veltrio->Running());
+}
+
+// Veltrio as a native Wayland client: a headless Weston of the test's own, no X server in the
+// program's environment. Weston's screenshooter (enabled by --debug) pictures the output.
+// The last screenshot stays in the working folder (the build's tests/e2e under CTest).
+const fs::path kWaylandScreenshot = "wayland-screenshot.png";
+
+TEST_F(VeltrioE2e, OnWaylandTheMainWindowShowsAsANativeClient) {
+  const fs::path runtime = m_scratch.Path() / "wayland";
+  fs::create_directories(runtime);
+  ::chmod(runtime.c_str(), 0700);
+  const std::map<std::string, std::optional<std::string>> session = {
+      {"XDG_RUNTIME_DIR", runtime.string()}, {"WAYLAND_DISPLAY", "veltrio-test"}, {"DISPLAY", std::nullopt}};
+  Child::Options weston;
+  weston.argv = {"weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "--socket=veltrio-test",
+                 "--width=1024", "--height=768", "--idle-time=0", "--no-config"};
+  weston.env = session;
+  weston.output = m_scratch.Path() / "weston.log";
+  std::string error;
+  std::unique_ptr<Child> compositor = Child::Start(weston, &error);
+  ASSERT_TRUE(compositor) << error;
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(runtime / "veltrio-test"); })) << ReadFile(weston.output);
+
+  m_environment = session;
+  m_environment["QT_QPA_PLATFORM"] = "wayland";
+  Child* veltrio = StartVeltrio();
+  ASSERT_TRUE(veltrio);
+
+  // The window is up once a screenshot holds its blue: the checked page's bar and the Settings
+  // page's button (the desktop around it is grey).
+  const fs::path shots = m_scratch.Path() / "shots";
+  fs::create_directories(shots);
+  auto blueInShot = [&] {
+    fs::remove_all(shots);
+    fs::create_directories(shots);
+    Child::Options shooter;
+    shooter.argv = {"weston-screenshooter"};
+    shooter.env = session;
+    shooter.folder = shots;
+    shooter.output = m_scratch.Path() / "screenshooter.log";
+    auto child = Child::Start(shooter, &error);
+    if (!child || child->Wait(20s) != 0) return 0;
+    for (const auto& entry : fs::directory_iterator(shots)) {
+      const QImage shot(QString::fromStdString(entry.path().string()));
+      int blue = 0;
+      for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+          const QColor c = shot.pixelColor(x, y);
+          blue += std::abs(c.red() - 0x3b) < 24 && std::abs(c.green() - 0x74) < 24 && std::abs(c.blue() - 0xf6) < 24;
+        }
+      }
+      fs::copy_file(entry.path(), kWaylandScreenshot, fs::copy_options::overwrite_existing);
+      return blue;
+    }
+    return 0;
+  };
+  int blue = 0;
+  EXPECT_TRUE(WaitUntil([&] { return (blue = blueInShot()) > 2000; }, 30s))
+      << "the main window's blue in the screenshot: " << blue << " pixels; " << ReadFile(Log());
+  std::cerr << "the last screenshot, to look at: " << fs::absolute(kWaylandScreenshot) << "\n";
+  EXPECT_TRUE(veltrio->Running());
+  EXPECT_EQ(ReadFile(Log()).find("could not connect to display"), std::string::npos) << ReadFile(Log());
+}
+
 TEST_F(VeltrioE2e, ExitFromTheTrayMenuEndsTheProgramAndBothOverlays) {
   // The real overlays are played by the stub program, installed under their names.
   const fs::path pointer = kPrefix / "bin" / "VtaPointer", volume = kPrefix / "bin" / "VtaGyroVol";
@@ -827,15 +1033,34 @@ class RealOverlays : public VeltrioE2e {
 };
 
 TEST_F(RealOverlays, InstallationLaysTheProgramsOutSideBySide) {
-  for (const char* file : {"bin/veltrio", "bin/VtaPointer", "bin/VtaGyroVol", "lib/libdevbridge.so",
-                           "share/veltrio/veltrio.rcc", "lib/udev/rules.d/70-veltrio.rules",
-                           "share/applications/veltrio.desktop", "share/icons/hicolor/48x48/apps/veltrio.png",
+  for (const char* file : {"bin/veltrio", "bin/VtaPointer", "bin/VtaGyroVol", "share/veltrio/veltrio.rcc",
+                           "lib/udev/rules.d/70-veltrio.rules", "share/applications/veltrio.desktop",
+                           "share/metainfo/org.veltrio.Veltrio.metainfo.xml",
+                           "share/icons/hicolor/48x48/apps/veltrio.png",
                            "share/icons/hicolor/scalable/apps/veltrio.svg"}) {
     EXPECT_TRUE(fs::exists(Prefix() / file)) << file;
+  }
+  for (const char* page : {"veltrio.1", "VtaPointer.1", "VtaGyroVol.1"}) {
+    const fs::path man = Prefix() / "share/man/man1" / page;
+    EXPECT_TRUE(fs::exists(man) || fs::exists(man.string() + ".gz")) << man << " (a package compresses it)";
   }
   for (const char* program : {"bin/veltrio", "bin/VtaPointer", "bin/VtaGyroVol"}) {
     EXPECT_EQ(::access((Prefix() / program).c_str(), X_OK), 0) << program << " is executable";
   }
+  // devbridge is private: in a folder of its own under the library folder (lib/ or, in the
+  // package, lib/<multiarch>/), with no development link beside it.
+  std::vector<fs::path> folders = {Prefix() / "lib" / "veltrio"};
+  for (const auto& entry : fs::directory_iterator(Prefix() / "lib")) folders.push_back(entry.path() / "veltrio");
+  std::vector<std::string> libraries;
+  for (const fs::path& folder : folders) {
+    if (!fs::is_directory(folder)) continue;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (entry.path().filename().string().starts_with("libdevbridge.so")) libraries.push_back(entry.path().filename());
+    }
+  }
+  std::sort(libraries.begin(), libraries.end());
+  EXPECT_EQ(libraries, (std::vector<std::string>{"libdevbridge.so.1", "libdevbridge.so." VELTRIO_VERSION}))
+      << "the library and its SONAME link, and no development link";
 }
 
 TEST_F(RealOverlays, LaserPointerFollowsThePointerUntilTheSecondPress) {
