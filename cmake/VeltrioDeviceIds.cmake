@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The one list of the receivers Veltrio drives, as vendor:product in hexadecimal. It generates
 # both the code's table (veltrio/DeviceIds.h, target Veltrio::device_ids) and the udev rules
 # (packaging/), so that the two can never disagree.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Build options shared by every target. None of them overrides a choice the user made on the
 # command line: they only add flags.
 

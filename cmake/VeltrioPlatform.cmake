@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # veltrio_target_os(<out_var>)
 #
 # The operating system the build targets, as the name of its backend folder and file suffix:

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # veltrio_add_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>]
 #                  [SANITIZE] [ENVIRONMENT <VAR=value...>] [TIMEOUT <s>])
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build for 64-bit Windows with MinGW-w64 (Debian's g++-mingw-w64-x86-64-posix: the
 # POSIX thread model, which std::thread and std::mutex need).
 #

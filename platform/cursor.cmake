@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Counted cursor hiding and click-through windows of the overlays.
 add_library(platform_cursor STATIC ${VELTRIO_OS}/cursor_${VELTRIO_OS}.cpp)
 target_link_libraries(platform_cursor PUBLIC Veltrio::platform_base)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Raw pointer input of every mouse, for the overlays (XInput2 on Linux).
 add_library(platform_pointer STATIC
   ${VELTRIO_OS}/rawpointer_${VELTRIO_OS}.cpp

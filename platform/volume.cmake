@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Master volume and mute of the default output (the air volume overlay): two methods, the
 # sound server's default output and the mixer.
 add_library(platform_volume STATIC

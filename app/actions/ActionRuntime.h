@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Performs the function bound to a slot: key strokes through a key injector, programs and the
 // two overlays through the platform shell.

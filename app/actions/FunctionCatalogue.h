@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed catalogue of the 37 functions a slot can be bound to. Profiles store the ids, the
 // function menus list the entries, the slots show the icons, the action runtime performs them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The names the custom key dialog shows for virtual-key codes, and which codes it accepts as
 // one of the combination's two keys.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the device side of the configuration program tells its main window, and the
 // process-wide device state both sides share.

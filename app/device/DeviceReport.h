@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decoding the remote's 16-byte status reports (report id 0x0A) into DeviceStatus and the key
 // and link events.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The swipe recogniser: each mouse report of the remote is a tick at which the latest deltas of
 // its status report become one gesture sample. A direction whose seventh qualifying sample

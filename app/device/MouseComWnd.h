@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The device link's window: opens the remote through devbridge, writes its heartbeat every
 // 200 ms while it is open, follows arrival and removal, and keeps g_bDevicePresent. Tells the

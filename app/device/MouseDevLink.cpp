@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "MouseDevLink.h"
 
 CMouseDevLink::CMouseDevLink(ReportCallback callback) : m_pDevice(CMyDllMouseDevice::Create()) {

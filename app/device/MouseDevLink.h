@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The link to the remote's vendor collection through devbridge: the values that identify the
 // collection, finding and opening it, and the heartbeat.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The raw-input window: each mouse report of the remote is one tick of the swipe recogniser,
 // which takes the latest deltas of the remote's status report as its sample. Swipes go to the

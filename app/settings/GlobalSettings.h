@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The configuration program's persistent state: the four program-wide settings of the
 // settings file's `global` element, the built-in default profile, the current profile and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Profile.h"
 
 #include "SettingsDocument.h"

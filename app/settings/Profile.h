@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A named profile: for each of the 4 modes and 11 slots, the bound function and its parameters.
 // Stored in the settings file's `profilecfg` element; every write is a full load, edit and save

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The document rules every reader and writer of the settings file follows: the whole file is
 // loaded into a document with pugixml's default parse options and automatic encoding

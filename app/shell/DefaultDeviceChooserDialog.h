@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The device chooser: shown whenever the device link opens a remote, with the three models'
 // pictures. A click on a picture chooses that model; once the remote itself reports a model

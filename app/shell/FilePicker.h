@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The open-file picker of the parameter dialogs: Qt's file dialog, native where the desktop
 // provides one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pointer image of function 101: a preview, the path, a picker of PNG images that opens in
 // the pointer image folder, and a button for the default image. Only the picker and the

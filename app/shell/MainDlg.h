@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The configuration program's main window: three pages (Buttons, Gestures, Settings) chosen in
 // the left column, four mode buttons with their lamps, the profile comboboxes, the eleven

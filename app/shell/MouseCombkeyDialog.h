@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The custom key combination of function 302: eight modifier check boxes (left and right
 // Ctrl, Shift, Alt and Windows key) and two key boxes. A key is captured inside the dialog,

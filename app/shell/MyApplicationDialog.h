@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program of function 206: its path, chosen with the desktop's file picker (programs and,
 // on Linux, the desktop's launchers), and whether a second instance may be started while one

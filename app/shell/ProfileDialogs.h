@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three confirmations of the Settings page's profile buttons: a new profile (with its
 // name), deleting the current profile, resetting it to the default bindings. Each is a modal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The notification-area icon: tip "Veltrio"; a left click shows or hides the main window (a
 // minimised window counts as shown), a right click opens the tray menu, whose one item "Exit"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program: one running instance per user, started by hand, at logon ("-boot", hidden with
 // the tray icon only) or by an installer ("-x", which ends the running instance and starts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The numeric id of every widget name of the program's layouts, and the ids the windows'
 // handlers use. The table is installed once, before the first window is created.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The object behind CMyDllMouseDevice: forwards to its CHIDMouseEx and holds a device
 // notification registration of its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What devbridge knows about one HID interface, shaped like the Windows HID records.
 

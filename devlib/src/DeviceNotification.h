@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A registration of a sink for HID arrival and removal: while it lives, the sink hears of every
 // device node that comes or goes (on the monitor's thread). Destroying it waits for a running

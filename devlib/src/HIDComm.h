@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One HID interface handle: open, close, read and write with a time-out, and its capabilities.
 // Thread: one thread at a time, except that LastStatus may be read from any thread.

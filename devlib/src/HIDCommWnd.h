@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An interface with a reader thread of its own, a lock around caller transfers and the
 // handling of device arrival and removal for a notification sink.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The device object of the exported interface: hands every complete input report to the
 // caller's callback on the reader thread.

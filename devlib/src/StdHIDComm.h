@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding and opening an interface by vendor id, product id and index among the present
 // interfaces that carry those ids (enumeration order of the platform layer).

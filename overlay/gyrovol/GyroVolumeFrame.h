@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The air volume overlay: a vertical volume scale at the right edge of the screen under the
 // cursor. Moving the remote (the cursor) up or down changes the master volume, a left click

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the air volume scale's parts go inside the frame: the scale, the fill band up to the
 // level, the speaker icon below and the red cross over it when muted. Pure arithmetic on the

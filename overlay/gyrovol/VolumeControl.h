@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The master volume and mute state of the default output, as the air volume overlay reads and
 // sets them. Two methods, chosen once at construction:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VtaGyroVol: the air volume overlay. Takes no arguments; ends with the event loop's result,
 // or with 0 at once when the system volume cannot be reached.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The laser pointer: a small transparent frame kept centred on the hidden mouse cursor, showing
 // the pointer image. Clicks pass through it to the windows beneath. A left press sends a red ring

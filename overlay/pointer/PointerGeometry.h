@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The laser pointer's geometry, in the frame's own coordinates: where the frame goes, how the
 // ring grows, how far from the centre gives which pointer size. Pure functions.

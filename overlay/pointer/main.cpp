@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VtaPointer: the laser pointer overlay. Argument: the pointer image's path (a file, or a ":/"
 // resource path); without one the built-in image is used, and further arguments are ignored.
 // Exit status: the event loop's result.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/hid_descriptor.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/autostart.h"
 #include "platform/linux/autostart.h"
 

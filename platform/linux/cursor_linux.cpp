@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cursor concern on X11: XFixes hides and shows the cursor, the shape extension empties and
 // resets a window's input shape. One connection of our own, opened on first use and kept for the
 // life of the process: the server keeps a cursor hidden only while the client that hid it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HID interfaces on Linux: hidraw nodes, their sysfs attributes and our own descriptor parser.
 
 #include <fcntl.h>

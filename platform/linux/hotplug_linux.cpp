@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arrival and removal of hidraw nodes: libudev, or inotify on a test device root.
 
 #include <libudev.h>

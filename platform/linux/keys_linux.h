@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Linux key backends behind CreateKeyInjector, reachable one by one for tests and tools.
 // Thread and failure as in platform/keys.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "keys_table_linux.h"
 
 #include <X11/XF86keysym.h>

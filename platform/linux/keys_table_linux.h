@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one table from Windows virtual-key codes to X keysyms and evdev key codes, shared by the
 // XTest and uinput backends. It covers every code a binding can produce: the fixed strokes of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key strokes through a uinput virtual keyboard: the way that also works under Wayland, where
 // the compositor reads it like any other keyboard.
 

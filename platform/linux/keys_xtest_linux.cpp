@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key strokes through the XTest extension of the X server.
 
 #include "keys_linux.h"

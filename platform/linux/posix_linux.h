@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Private to the Linux backends: the POSIX patterns several of them share.
 //  - Failure: "operation: the OS's text for the error", the form of their log lines;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Raw pointer input on X11: XInput2 raw events of every pointer, on a connection of our own.
 
 #include "platform/rawpointer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Processes found through /proc: the executable of each process is the target of /proc/<pid>/exe.
 
 #include "platform/shell.h"

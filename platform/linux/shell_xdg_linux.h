@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding the desktop's programs the freedesktop.org way: default handlers from mimeapps.list
 // (and the desktop database's mimeinfo.cache as a last resort), desktop entries and their Exec

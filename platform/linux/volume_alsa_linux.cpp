@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mixer method: the "Master" simple control of ALSA's default mixer.
 //
 // ALSA has no time-outs of its own, and a plugin can block for as long as the server behind it

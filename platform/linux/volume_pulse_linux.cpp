@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The endpoint method: the PulseAudio default sink, over the native protocol with a private,
 // single-threaded main loop that is only iterated inside a call, up to that call's deadline.
 

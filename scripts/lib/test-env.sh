@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/test and scripts/run: a private X server and sound server for tests and
 # demos, ended when the calling script exits. Sets DISPLAY, XDG_RUNTIME_DIR and PULSE_SERVER.
 

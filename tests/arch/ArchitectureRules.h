@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The architecture rules of docs/ARCHITECTURE.md as checks over source text, so that a test can
 // run them over the tree and over small file sets of its own:

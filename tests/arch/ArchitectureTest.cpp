@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The architecture rules of docs/ARCHITECTURE.md: each rule first on small file sets that
 // break it on purpose, then over the source tree, where it holds.
 

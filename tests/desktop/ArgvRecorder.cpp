@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Started by the shell tests: writes the arguments it got after the first, as the Windows
 // command line splits them (CommandLineToArgvW), to the file the first one names, one per line
 // in UTF-8 with every line break written as "\n"; then waits until it is ended.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux key backends: the one virtual-key table, what the uinput keyboard advertises and
 // writes, and the choice of backend.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key strokes on Windows: keybd_event's events reach a window of the test, in order, with the
 // scan code each rule gives and the extended-key flag.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting programs and finding and ending processes, with real processes (copies of the stub
 // program under names no other test uses).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting, finding and ending programs on Windows: a real program (a copy of the argument
 // recorder under a name of the test's own) started through the shell, found through process
 // enumeration and ended with taskkill.

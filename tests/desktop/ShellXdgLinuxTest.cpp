@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the desktop's programs: Exec lines, default handlers and the known tools, over a
 // folder tree of the test's own.
 

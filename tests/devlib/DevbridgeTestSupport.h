@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the devbridge tests share: a sink that records notifications and a report callback
 // that records reports, both waitable.

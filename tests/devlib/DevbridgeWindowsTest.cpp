@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // devbridge.dll as the program loads it: what it exports, and the device object on a machine
 // without the receiver (Wine has no HID devices of its own).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HID transport classes below the exported interface: statuses and reader life cycle.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported device interface against the simulated remote, as the device link uses it.
 
 #include <gtest/gtest.h>

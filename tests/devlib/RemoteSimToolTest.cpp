@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The remote-sim program end to end: devbridge opens the remote it serves, sees the keys the
 // script presses and the program prints the heartbeat it receives.
 

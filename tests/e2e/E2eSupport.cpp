@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "E2eSupport.h"
 
 #include <X11/Xatom.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the end-to-end tests and the start-up benchmark need to drive a whole Veltrio from outside:
 // started processes, a desktop of their own (an Xvfb with a tray host) and a look at its windows

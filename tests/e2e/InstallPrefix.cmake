@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DBUILD_DIR=... -DPREFIX=... [-DSTUB=...] -P InstallPrefix.cmake
 #
 # Installs the build into PREFIX afresh. With STUB, copies the stub program over the overlays

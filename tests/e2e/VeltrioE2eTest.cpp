@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installed veltrio as a user meets it: on a desktop of its own (Xvfb with a tray host),
 // against remote-sim, watched from outside: windows mapped, keys arriving at a focused client,
 // pixels of the page column, processes and files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The start of an in-process overlay test: a private X server of its own (the tests move the
 // pointer and take the focus, which must not disturb tests beside them), a settings store in a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The counted cursor and click-through windows, on an X server of the test's own.
 
 #include <gtest/gtest.h>

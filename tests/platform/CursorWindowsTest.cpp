@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cursor concern on Windows: the display count, and click-through by WS_EX_TRANSPARENT on a
 // real window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Hex fixture files: bytes as pairs of hex digits separated by white space; '#' starts a comment.
 

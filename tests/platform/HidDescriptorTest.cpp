@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report descriptor parser against golden files: each tests/fixtures/hid/NAME.hex holds a
 // descriptor, NAME.caps what the parser must make of it. VELTRIO_UPDATE_FIXTURES=1 rewrites the
 // .caps files from the current parser (review the diff before committing it).

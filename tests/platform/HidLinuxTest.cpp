@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hidraw backend and the hotplug monitor against a device root served by the simulated remote.
 
 #include <gtest/gtest.h>

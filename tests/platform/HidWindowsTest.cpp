@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HID side on Windows: interface paths, enumeration and opening without the receiver, and the
 // message-only windows of hotplug and raw input, created and destroyed with their monitors.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Raw pointer input from the X server: XTest's virtual pointer moves and clicks, and every
 // event reaches the monitor with Raw Input's flags. The source lookup runs on a device root.
 

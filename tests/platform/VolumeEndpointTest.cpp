@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The endpoint method against the test run's private PulseAudio server.
 
 #include "ServerRequired.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The level arithmetic of the master volume: loudest channel relative to normal, balance kept.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mixer method: ALSA's default mixer, made the pulse plugin talking to the test run's
 // private server, while the endpoint method finds no server.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Master volume on Windows: Core Audio's endpoint volume and the winmm mixer, against Wine's
 // audio (its PulseAudio driver reaches the sound server of scripts/test). Each method skips,
 // saying why, where Wine gives it nothing.

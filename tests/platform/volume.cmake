@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 veltrio_add_test(NAME volume_level_test
   SOURCES VolumeLevelTest.cpp
   LIBS Veltrio::platform_volume

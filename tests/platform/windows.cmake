@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows backends of the platform layer under Wine, against the real Win32 calls: HID and
 # hotplug, raw input, the cursor and window styles, master volume.
 veltrio_add_test(NAME hid_windows_test

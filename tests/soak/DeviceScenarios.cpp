@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scenarios of the remote: replugging it, a remote that stalls, a remote that sends garbage,
 // and a long idle with it attached. The remote is the simulator served in this process; veltrio
 // runs hidden in the tray with the default bindings (media key 1 is Page Up).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scenarios of the settings file: the writer killed mid-save, and saves that cannot land
 // (a file size limit, a read-only folder). The settings code runs in veltrio-settings-writer,
 // a process of its own that can be killed and limited; the last check starts veltrio itself.

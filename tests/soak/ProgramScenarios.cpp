@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scenarios of whole programs: a second veltrio started over and over and "-x" while the
 // window runs a menu or a dialog, and the sound server going away under VtaGyroVol.
 

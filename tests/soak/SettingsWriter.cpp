@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings code in a process of its own, for the soak scenarios that kill it mid-save or
 // starve its writes. XDG_CONFIG_HOME names the settings folder.
 //

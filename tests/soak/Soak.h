@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The soak scenarios: each drives the installed programs (veltrio, the overlays) and the
 // simulated remote through one kind of fault or load, many times, and reports what held.

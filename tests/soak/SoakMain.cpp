@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // veltrio-soak: runs the fault and load scenarios against an installation and prints one table
 // row per scenario; exit status 1 when any guarantee did not hold. scripts/soak runs it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Launch at logon through the autostart entry.
 
 #include "platform/autostart.h"

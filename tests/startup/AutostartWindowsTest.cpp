@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Launch at start on Windows: the Run value under HKEY_CURRENT_USER, written, read and removed.
 // HKEY_CURRENT_USER is redirected to a key of the test's own for the test's duration, so the
 // Wine prefix's real Run key is never touched.

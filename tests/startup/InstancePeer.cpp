@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second start of the program, for the instance tests: a process of its own.
 //   veltrio_instance_peer lock NAME          exit 0: took the lock, 3: another holds it
 //   veltrio_instance_peer send NAME MESSAGE  exit 10 + the answer, 1: no instance answered

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One instance per user: the lock, the request channel, and a second start's request; each run
 // with a short runtime folder and with one whose path is longer than a socket address holds.
 

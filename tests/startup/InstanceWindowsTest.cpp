@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One instance per user on Windows: the named mutex, the window that carries the instance
 // property, and the requests of a second start, each second start a process of its own.
 

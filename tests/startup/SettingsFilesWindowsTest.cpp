@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings folder under the local application data folder, and whole-file replacement.
 
 #include "platform/files.h"

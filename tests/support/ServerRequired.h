@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A test that needs a server (an X display, the sound server) skips where none answers, and
 // fails instead where the run started them: scripts/test sets VELTRIO_REQUIRE_SERVERS=1, and

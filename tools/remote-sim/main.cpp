@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // remote-sim: plays the presenter remote in a device root, for demos and end-to-end tests.
 //
 //   remote-sim [--root DIR] [--unplugged] [--add novendor|mouse]... [SCRIPT]

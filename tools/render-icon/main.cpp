@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // render-icon <svg> <size> <png>: renders an SVG into a PNG of size x size pixels, for the icon
 // sizes desktops look for; a size of the form WIDTHxHEIGHT gives an image of that shape. Exit
 // status 1 when the SVG cannot be read, the size is not a size or the PNG cannot be written.

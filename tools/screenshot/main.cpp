@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // screenshot <png>: saves the whole screen of $DISPLAY as a PNG (for scripts/run on a virtual
 // display). Exit status 1 when there is no screen or the file cannot be written.
 

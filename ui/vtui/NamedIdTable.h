@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The numeric id of each widget name. A program installs its table once at start-up, before it
 // creates a window; host windows use it for look-up by id and for click dispatch by id.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "caption": the area of a frameless window that moves the window when dragged.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "check": a check box drawn from an eight-state skin (four states unchecked, four checked),
 // with an optional text to its right. A click toggles it.

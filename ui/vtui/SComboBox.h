@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "combobox" of the drop-down list style: not editable, its face drawn from a skin with the
 // current item's text and an arrow skin at the right. The list drops below it.

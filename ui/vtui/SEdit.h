@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "edit": a one-line edit box on a skinned background, with an inset for the text.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "gifplayer": shows an animated picture, from an "apng" skin (its first frame) or from a file
 // (animated PNG or GIF frames through Qt's image readers; a still image shows as it is).

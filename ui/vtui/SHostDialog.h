@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The modal host dialog: a host window run in a modal loop of its own until EndDialog.
 // Closing it (the window manager's close, Escape) ends it with 2, as a cancel does.

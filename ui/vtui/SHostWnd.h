@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The host window: a frameless, translucent top-level window whose look comes from its
 // background skin and its layout's skinned widgets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "img": a picture drawn from a skin. Gives no events: a click on it ends there, unless
 // msgTransparent lets it through to the widget underneath.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "imgbtn": a button drawn from a multi-state skin, with an optional text at a fixed offset.
 // It has a check state that only code sets (a click does not toggle it), so a button can show

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A popup menu built from a resource description (":/menus/<name>.xml"):
 //

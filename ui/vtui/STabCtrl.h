@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "tabctrl" without visible tabs: its pages lie on top of each other and one shows.
 

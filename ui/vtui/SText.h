@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "text": one line of text in the windows' font, in the colour of its colorText attribute.
 

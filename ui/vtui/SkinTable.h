@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The skin table: each skin name maps to an image of the resources and a kind that says how
 // the image is drawn.

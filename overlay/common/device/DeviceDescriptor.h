@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a listener callback learns of the device group an event belongs to. Passed by reference,
 // valid for the duration of the call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The identity of the HID interfaces and device nodes of this OS, as the device layer uses it.
 //

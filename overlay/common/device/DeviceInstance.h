@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One HID interface (top-level collection) as the device layer sees it: its identity, read from
 // the interface path at construction, and its attributes, capabilities, state and reports.

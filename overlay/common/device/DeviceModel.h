@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the overlays know of the remote family by product id: the model code shown for a
 // device state, the vendor collection its reports arrive on, the version text, and the meaning

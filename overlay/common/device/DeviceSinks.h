@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two narrow faces a device listener shows to the layer below it, so that the event thread
 // and the device groups depend on these and not on the listener class:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One device group: the top-level collections of one device that share a group id, the model
 // code and version of the device, the listeners attached to it and, when the product has a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The device listener base of the overlay frames. A frame derives from it, overrides the
 // callbacks it needs and calls startListening() when it starts; from then on it receives the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A process-wide instance registered by the object itself: the constructor of T makes itself
 // the instance, its destructor clears it. No creation on demand.

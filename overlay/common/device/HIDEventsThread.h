@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The overlay program's device event thread: one per process, created by the entry point
 // before any frame and destroyed after the event loop. It runs while a listener is registered

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The identity written into a Windows HID interface path: vendor id, product id and the group id
 // that every top-level collection of one device interface shares, e.g.

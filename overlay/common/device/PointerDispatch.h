@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How one raw pointer event becomes listener callbacks: motion when it moved, then the button
 // codes of its button flags in a fixed order, then the wheel. Buttons are taken only from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A member function run on a thread of Poco's default thread pool, with an activity's running
 // and stopped flags: start() runs it unless it runs, stop() asks it to end (the body polls

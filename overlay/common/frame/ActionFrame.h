@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The base of the overlay frames: a transparent frame that stays above other windows, shows
 // itself in start(), ends the program in closeAction() or on the Escape key, and can let mouse

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object of the overlay programs. Its constructor prepares everything the frames
 // need: the program's folder as the current folder, the translation named by the settings value

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a TransparentFrame paints: the engine gets every paint event of its frame and has the
 // frame draw its content (TransparentFrame::draw) on a paint device.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine of a translucent frame: the frame paints straight onto its own window, and
 // whatever it leaves unpainted stays see-through.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine of an opaque frame that looks see-through: it keeps a screenshot of what lies under
 // the frame, taken at each refresh, and paints it beneath the frame's content.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The vendors whose remotes the overlay frames take on: their vendor buttons reach a frame only
 // from a device group of one of these (ordinary motion and buttons reach it from every mouse).

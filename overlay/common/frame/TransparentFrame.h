@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A frameless top-level window placed on the screen under the mouse cursor, painted through an
 // engine (FrameEngine): subclasses draw their content in draw() and leave the rest to the engine.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The mouse cursor of the overlays: counted hiding, and windows that let clicks through.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing whole files so that a reader never sees half of one.
 // Thread: any. Failure: false, with the reason logged under "veltrio.files".

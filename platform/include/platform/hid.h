@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // HID interfaces: enumeration, attributes, capabilities and report transfer.
 //

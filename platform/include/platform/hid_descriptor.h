@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // HID report descriptor parsing: pure functions over bytes, shared by every backend that has to
 // compute capabilities itself (Linux hidraw hands out only the descriptor).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Arrival and removal of HID devices, delivered on a thread of the monitor's own.
 //

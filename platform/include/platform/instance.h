@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One running instance of a program per user, and the two requests a second start makes of it
 // (show yourself, quit). The running instance holds a lock for its whole life and, once its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Synthesised key strokes, addressed by Windows virtual-key codes (the codes profiles store).
 //

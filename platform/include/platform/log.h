@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Diagnostics of the Qt-free layers. Messages go to the installed sink; without one, warnings
 // go to stderr and debug lines only when VELTRIO_DEBUG is set in the environment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where Veltrio keeps its files. Every call builds the answer anew (nothing is cached), so a
 // changed environment, such as XDG_CONFIG_HOME in a test, takes effect at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Raw mouse input with the identity of the mouse it came from: one tick per report that
 // carries motion or buttons. The pointer keeps moving as usual; nothing is grabbed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Raw input of every pointing device, as the overlays read it: motion deltas and button
 // transitions of each device separately, named by its source, while the pointer moves as usual.

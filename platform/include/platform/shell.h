@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Starting programs, opening the desktop's own programs, and finding and ending processes.
 //

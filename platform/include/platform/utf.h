@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions between the configuration program's wide strings and UTF-8.
 // Invalid input is never an error: bad sequences become U+FFFD.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The master volume and mute switch of the default output, by one of two methods:
 //  - Endpoint: the default render endpoint. Linux: the PulseAudio default sink (PipeWire serves

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every function of the catalogue, performed against a recording key injector: the exact key
 // sequence, the scan code rule of each event and the waits between them.
 

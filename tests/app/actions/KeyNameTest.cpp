@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names the custom key dialog shows, and the keys it accepts.
 
 #include <gtest/gtest.h>

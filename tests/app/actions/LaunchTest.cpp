@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The functions that start programs, with real processes: the overlays, the user's
 // application and the desktop's programs, all played by copies of the stub program.
 

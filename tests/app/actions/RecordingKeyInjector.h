@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A key injector that records what it is asked to send, with the time of each event, and the
 // waits the runtime makes between events (the runtime's real wait still runs).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Functions performed for real on an X server: the key injector chosen for an X display sends
 // through XTest, and an X client holding the focus records what arrives.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device link and the raw-input window against the simulated remote, with a stand-in for
 // the main window that records what reaches it on the GUI thread.
 

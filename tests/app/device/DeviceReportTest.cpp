@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Status reports into device status and key and link events.
 
 #include "device/DeviceEvents.h"

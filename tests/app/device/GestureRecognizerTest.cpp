@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Swipes from tables of samples.
 
 #include "device/DeviceEvents.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Raw mouse ticks of the remote, and only the remote, from a simulated receiver.
 
 #include "platform/rawmouse.h"

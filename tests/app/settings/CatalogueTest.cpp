@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The function catalogue and its look-ups.
 
 #include "actions/FunctionCatalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The `global` element, the integer rule and the start-up sequence.
 
 #include "settings/SettingsDocument.h"

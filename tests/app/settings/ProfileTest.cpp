@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Profiles in the settings file: the stored form byte for byte, loading, duplicates, deletion.
 
 #include "SettingsFolder.h"

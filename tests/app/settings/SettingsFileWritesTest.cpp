@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a plain "load, edit, save over the file" would lose, and what the settings file does
 // instead: unreadable files are kept aside, every `global` element is replaced, and writes are
 // atomic.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A private settings folder for one test: XDG_CONFIG_HOME points into a fresh temporary
 // folder, so global.xml lives in <tmp>/Veltrio/global.xml and nothing of the user's is touched.

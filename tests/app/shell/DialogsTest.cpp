@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's dialogs as a user works them: the Settings page's profile buttons, the
 // parameter dialogs of 101, 206 and 302 opened from a function menu and from the set button,
 // and the device chooser. Every dialog is the real one, run modally; the test clicks and types

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window over a private settings folder, on an X server of the test program's own. The
 // device windows are not created (no device here); the menu, the dialogs, the mouse settings

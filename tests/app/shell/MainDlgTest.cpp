@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a user drives it: pages, modes and lamps, the profile boxes, binding and
 // clearing slots through the function menus, the gesture switch, the device label, and the
 // device events that perform the bound functions.

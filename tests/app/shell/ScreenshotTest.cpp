@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the finished windows, for a reviewer: the three pages with a bound profile and an
 // open function menu. Written to VELTRIO_SCREENSHOTS (printed by the test).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every skin that a layout, a menu, the catalogue or the code names has an entry in the skin
 // table, and every entry draws an image of the resources that loads.
 

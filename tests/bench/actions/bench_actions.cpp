@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The work of performing a function, without the 16 ms waits: the runtime alone (a counting
 // injector) and the runtime with the real XTest injector when $DISPLAY names an X server.
 // Figures are per function; the "per_event" counter divides by the key events sent.

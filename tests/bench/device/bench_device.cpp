@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_device [--idle-seconds N]
 //
 // 1. Latency: from the simulated remote sending a media key press to the device event being

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the device library costs: the time from the remote sending a status report to the
 // report callback running, and the processor time an open device costs while nothing happens.
 

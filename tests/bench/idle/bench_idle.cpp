@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_idle [--seconds N] [--veltrio PATH]
 //
 // On an Xvfb of its own with a tray host: starts veltrio with -boot and the remote attached

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and saving a settings file that holds 100 profiles of 44 bindings each.
 
 #include "platform/log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Report descriptors come from whatever device is plugged in: the parser must survive any bytes.
 
 #include <cstddef>

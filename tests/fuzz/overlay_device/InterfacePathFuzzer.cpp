@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Interface paths come from the OS and from device notifications: any text must parse to an
 // identity without harm, and a valid one must have read all three values.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Vendor reports come from the device: any product id, model, report and last button byte
 // must decode to button codes of the table and a model code of the product.
 

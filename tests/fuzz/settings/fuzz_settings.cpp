@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as "global.xml": start up from them, edit a binding, save the profile and the
 // settings, delete a profile. Nothing may crash, hang or leak, whatever the file holds.
 

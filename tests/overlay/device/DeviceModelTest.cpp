@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pure pieces of the overlay device layer: interface paths, model codes, vendor collections,
 // version texts and the meaning of vendor reports.
 

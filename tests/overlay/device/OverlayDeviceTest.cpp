@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The overlay device layer against the simulated remotes: identity of hidraw interfaces,
 // device groups, vendor reports, arrival and removal, and the life of the event thread.
 

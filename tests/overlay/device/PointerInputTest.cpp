@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The raw input of every mouse reaches every listener: XTest's pointer on the test X server
 // moves and clicks, and the listeners see motion, buttons and the wheel in that order.
 

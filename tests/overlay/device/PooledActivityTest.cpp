@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The activity the event thread and the readers run on: flags, restart, and an owner that may
 // destroy it as soon as wait() returns (the sanitizer builds catch a pooled thread that still
 // touches it then).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A listener that records every callback, for tests that wait for what the device layer
 // delivers.

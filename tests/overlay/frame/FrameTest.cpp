@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The overlays' frame layer: what the application object prepares, where a frame goes, how the
 // engines paint, and the overlay frame's keys, click-through and cursor.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VtaGyroVol program as veltrio starts it: under the test run's X server, with or without
 // a volume to control.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The air volume frame in this process, under an X server of its own (the frame follows every
 // pointer's raw motion, so tests beside it that move theirs must not reach it) and the test
 // run's sound server. Built

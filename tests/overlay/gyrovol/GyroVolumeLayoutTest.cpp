@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the scale, the fill band, the icon and the mute cross go.
 
 #include <gtest/gtest.h>

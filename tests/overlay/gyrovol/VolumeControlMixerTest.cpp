@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The air volume's VolumeControl with the mixer method: no server answers the endpoint, ALSA's
 // default mixer reaches the private server through the pulse plugin.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The air volume's VolumeControl with the endpoint method: the private sound server answers.
 
 #include "ServerRequired.h"

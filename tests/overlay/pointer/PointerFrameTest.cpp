@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The laser pointer frame, driven through its slots with the cursor really moved on an X server
 // of the test's own: following, the ring, size mode, the buttons, drawing and click-through.
 

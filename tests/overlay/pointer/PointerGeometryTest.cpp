@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The laser pointer's geometry: the ring, the size from the cursor's distance, size mode's start.
 
 #include <gtest/gtest.h>

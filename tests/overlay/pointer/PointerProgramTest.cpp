@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VtaPointer as a process on an X server of the test's own: which image it shows for which
 // arguments, where it finds its resource file, what it stores, and that it ends on SIGTERM.
 

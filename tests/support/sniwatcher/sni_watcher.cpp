@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A StatusNotifierItem host for the tests: owns org.kde.StatusNotifierWatcher on the session
 // bus (the one DBUS_SESSION_BUS_ADDRESS names), says a host is registered, and prints every
 // item that registers as "registered <service>". Commands on standard input, one a line, go to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Real processes for the launch tests: copies of the stub program under the names Veltrio
 // starts, the records they write when they start, and a look at /proc for what runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records how it was started and then stays alive, like a program the user sees running.
 //
 // Writes "<cwd>\0<arg1>\0<arg2>\0..." to $VELTRIO_STUB_DIR/<own file name>.<pid> (written beside

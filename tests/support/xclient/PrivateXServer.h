@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An Xvfb of the test's own, so that tests that need the keyboard focus do not take it from
 // each other when CTest runs them side by side. Ended when the object goes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small X client for tests: a plain window at a given place that records the mouse button
 // events that reach it, with where they hit.

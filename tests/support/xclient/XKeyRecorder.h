@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small X client for tests: a window that takes the keyboard focus and records the key
 // events that arrive, as the key symbol names the server's current keymap gives them.

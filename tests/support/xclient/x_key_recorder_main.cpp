@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // x-key-recorder [seconds]: holds the focus on $DISPLAY and prints each key event that arrives
 // as "press <keysym>" or "release <keysym>", one per line; "ready" once it has the focus.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the Linux autostart backend adds to platform/autostart.h: the quoting of the desktop
 // entry it writes, for its tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wire form of device nodes in a test device root (VELTRIO_DEVICE_ROOT), shared by the
 // Linux backends and the program that serves the root.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the Linux raw pointer backend adds to platform/rawpointer.h: the way from an input
 // device to its HID node, for its tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the Windows autostart backend adds to platform/autostart.h: where its value lives and the
 // command it writes, for its tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the Windows HID backends add: the fields of a device interface path, for the raw input
 // backends (which learn a mouse's ids only from its path) and for tests.

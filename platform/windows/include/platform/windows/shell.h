@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the Windows shell backend adds to platform/shell.h: the command line it builds, for its
 // tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simulated presenter remote: serves a device root (platform/linux/hid_devroot.h) in which
 // the remote's USB receiver and, on request, two other devices appear and disappear, so that the

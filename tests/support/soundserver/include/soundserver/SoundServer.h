@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for tests against the private PulseAudio server that scripts/lib/test-env.sh starts
 // (PULSE_SERVER set, a null sink "veltrio_null" as the default sink).
