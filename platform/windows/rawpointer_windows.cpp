@@ -4,7 +4,6 @@
 #include "platform/log.h"
 #include "win32_windows.h"
 
-
 namespace platform {
 namespace {
 

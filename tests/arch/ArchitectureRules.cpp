@@ -595,6 +595,13 @@ std::vector<Violation> BuildGraphBreaches(const std::vector<SourceFile>& cmakeFi
 
 namespace {
 
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 // The files under root/folder that `wanted` takes, relative to root, skipping hidden folders and
 // build trees.
 void ReadFolder(const fs::path& root, std::string_view folder, bool (*wanted)(const fs::path&),
@@ -609,10 +616,7 @@ void ReadFolder(const fs::path& root, std::string_view folder, bool (*wanted)(co
       continue;
     }
     if (!it->is_regular_file() || !wanted(path)) continue;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    files->push_back({path.lexically_relative(root).generic_string(), text.str()});
+    files->push_back({path.lexically_relative(root).generic_string(), ReadText(path)});
   }
 }
 
@@ -639,12 +643,8 @@ std::vector<SourceFile> ReadSourceTree(const fs::path& root) {
 
 std::vector<SourceFile> ReadBuildFiles(const fs::path& root) {
   std::vector<SourceFile> files;
-  if (fs::is_regular_file(root / "CMakeLists.txt")) {
-    std::ifstream in(root / "CMakeLists.txt", std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    files.push_back({"CMakeLists.txt", text.str()});
-  }
+  if (const fs::path top = root / "CMakeLists.txt"; fs::is_regular_file(top))
+    files.push_back({"CMakeLists.txt", ReadText(top)});
   ReadFolder(root, "cmake", IsCMakeFile, &files);
   ReadFolder(root, "packaging", IsCMakeFile, &files);
   for (std::string_view folder : kSourceFolders) ReadFolder(root, folder, IsCMakeFile, &files);
